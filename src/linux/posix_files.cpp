@@ -1,0 +1,127 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+
+#include "linux/linux_ports.h"
+#include "linux/posix_files.h"
+
+namespace xh::linuxport {
+
+std::string NativePath(const std::string& path) {
+    std::string out = path;
+    for (char& c : out) {
+        if (c == '\\') c = '/';
+    }
+    return out;
+}
+
+namespace {
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+bool WriteAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool PosixFileSystem::Exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(NativePath(path).c_str(), &st) == 0;
+}
+
+bool PosixFileSystem::IsDirectory(const std::string& path) {
+    struct stat st {};
+    return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<std::uint64_t> PosixFileSystem::FileSize(const std::string& path) {
+    struct stat st {};
+    if (::stat(NativePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path) {
+    Fd fd(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    std::string data;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return std::nullopt;
+        if (n == 0) break;
+        data.append(buf, static_cast<std::size_t>(n));
+    }
+    return data;
+}
+
+// Written beside the target and renamed over it, so that a crash or a full disk never
+// leaves a half-written file behind.
+bool PosixFileSystem::WriteFile(const std::string& path, const std::string& bytes) {
+    const std::string target = NativePath(path);
+    const std::string temp = target + ".tmp" + std::to_string(::getpid());
+    mode_t mode = 0644;
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    {
+        Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
+        if (fd.get() < 0) return false;
+        if (!WriteAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) {
+            ::unlink(temp.c_str());
+            return false;
+        }
+    }
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool PosixFileSystem::RemoveFile(const std::string& path) { return ::unlink(NativePath(path).c_str()) == 0; }
+
+bool PosixFileSystem::CreateDirectory(const std::string& path) {
+    return ::mkdir(NativePath(path).c_str(), 0755) == 0;
+}
+
+// No sharing: an exclusive advisory lock taken without waiting stands in for the
+// Windows share mode, so a writer that meets the file in use loses its line.
+bool PosixFileSystem::AppendExclusive(const std::string& path, const std::string& bytes) {
+    const std::string native = NativePath(path);
+    int raw = ::open(native.c_str(), O_RDWR | O_CLOEXEC);
+    if (raw < 0) raw = ::open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    Fd fd(raw);
+    if (fd.get() < 0) return false;
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return false;
+    if (::lseek(fd.get(), 0, SEEK_END) < 0) return false;
+    return WriteAll(fd.get(), bytes);
+}
+
+}  // namespace xh::linuxport

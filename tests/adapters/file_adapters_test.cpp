@@ -1,0 +1,117 @@
+// The update log, the digest and the version text through this platform's real adapters.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/file_digest.h"
+#include "app/update_log.h"
+#include "app/version_text.h"
+#include "platform/ports.h"
+#include "settings/settings.h"
+#include "support/temp_dir.h"
+
+namespace xh {
+namespace {
+
+using testing::TempDir;
+
+TEST(FileDigestTest, MatchesTheRfc1321Vectors) {
+    TempDir dir;
+    const std::pair<std::string, const char*> vectors[] = {
+        {"", "d41d8cd98f00b204e9800998ecf8427e"},
+        {"a", "0cc175b9c0f1b6a831c399e269772661"},
+        {"abc", "900150983cd24fb0d6963f7d28e17f72"},
+        {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
+        {"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", "d174ab98d277d9f5a5611c2c9f419d9f"},
+        {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+         "57edf4a22be3c955ac49da2e2107b67a"},
+    };
+    for (const auto& [input, digest] : vectors) {
+        const std::string path = dir / "input.bin";
+        TempDir::Write(path, input);
+        std::string out;
+        EXPECT_TRUE(GetFileMd5(path, out));
+        EXPECT_EQ(out, digest) << '"' << input << '"';
+    }
+    // Larger than one read piece, and the same bytes as a million 'a's in the RFC's test suite.
+    const std::string path = dir / "million.bin";
+    TempDir::Write(path, std::string(1000000, 'a'));
+    std::string out = "prefix:";
+    EXPECT_TRUE(GetFileMd5(path, out));
+    EXPECT_EQ(out, "prefix:7707d6ae4e027c70eea2a935c2296f21");
+
+    std::string none;
+    EXPECT_FALSE(GetFileMd5(dir / "missing.bin", none));
+    EXPECT_EQ(none, "");
+}
+
+TEST(VersionTextTest, ReadsTheLauncherAndRejectsOtherFiles) {
+    const char* launcher = std::getenv("XINGHE_LAUNCHER");
+    ASSERT_NE(launcher, nullptr) << "XINGHE_LAUNCHER names the built launcher";
+    EXPECT_EQ(GetFileVersionText(launcher), "1.0.1.0");
+    TempDir dir;
+    const std::string plain = dir / "plain.txt";
+    TempDir::Write(plain, "no version here");
+    EXPECT_EQ(GetFileVersionText(plain), "None VerSion Supprot");
+    EXPECT_EQ(GetFileVersionText(dir / "missing.exe"), "");
+}
+
+class UpdateLogFileTest : public ::testing::Test {
+protected:
+    class TempFolders final : public IFolders {
+    public:
+        IFolders* real = nullptr;
+        std::string appData;
+        char PathSeparator() override { return real->PathSeparator(); }
+        std::string AppData() override { return appData; }
+    };
+
+    void SetUp() override {
+        saved_ = ports();
+        folders_.real = ports().folders;
+        folders_.appData = TempDir::Utf8(dir_.path());
+        ports().folders = &folders_;
+        ResetDataFolderForTests();
+        res_ = dir_.path() / "Vexa" / "xinghe" / "res";
+        log_ = TempDir::Utf8(res_ / "update.log");
+    }
+    void TearDown() override {
+        ports() = saved_;
+        ResetDataFolderForTests();
+    }
+
+    TempDir dir_;
+    TempFolders folders_;
+    Ports saved_;
+    std::filesystem::path res_;
+    std::string log_;
+};
+
+TEST_F(UpdateLogFileTest, CreatesAndAppendsUtf16Lines) {
+    EXPECT_EQ(WriteUpdateLog("lost: no res folder yet"), -1);
+    std::filesystem::create_directories(res_);
+    EXPECT_EQ(WriteUpdateLog("Finish Update."), 0);
+    EXPECT_EQ(WriteUpdateLog(kUpdateLogSeparator), 0);
+    const std::string bytes = TempDir::Read(log_);
+    ASSERT_GE(bytes.size(), 4u);
+    EXPECT_NE(bytes.substr(0, 2), std::string("\xff\xfe")) << "no byte-order mark";
+    EXPECT_EQ(bytes[1], '\0');
+    EXPECT_EQ(bytes.substr(bytes.size() - 4), std::string("\r\0\n\0", 4));
+    const std::string second = ToUtf16LeBytes(std::string("\tUpdateModule\t") + kUpdateLogSeparator + "\r\n");
+    EXPECT_EQ(bytes.substr(bytes.size() - second.size()), second);
+}
+
+TEST_F(UpdateLogFileTest, TrimsOnlyPastTenMebibytes) {
+    std::filesystem::create_directories(res_);
+    TempDir::Write(log_, std::string(kUpdateLogLimit, 'x'));
+    TrimUpdateLog();
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(log_)));
+    TempDir::Write(log_, std::string(kUpdateLogLimit + 1, 'x'));
+    TrimUpdateLog();
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(log_)));
+}
+
+}  // namespace
+}  // namespace xh
