@@ -19,6 +19,7 @@
 #include "app/profile.h"
 #include "app/utf.h"
 #include "linux/elf_version_info.h"
+#include "linux/install_adapters.h"
 #include "linux/posix_files.h"
 #include "settings/ini_profile_file.h"
 
@@ -159,6 +160,7 @@ void InstallPorts(int argc, char** argv) {
     static LinuxProcess process;
     process.commandLine = JoinCommandLine(argc, argv);
     ports() = Ports{&clock, &files, &strings, &profile, &codec, &versionInfo, &digest, &folders, &process};
+    InstallUpdatePorts(ports());
 }
 
 }  // namespace xh::linuxport
