@@ -120,8 +120,11 @@ public:
 
 class XdgShellFolders final : public IShellFolders {
 public:
+    // Like the Start menu on Windows the folder is always there; a fresh account may lack it.
     std::optional<std::string> Programs() override {
-        return XdgFolder("XDG_DATA_HOME", "/.local/share") + "/applications";
+        const std::string folder = XdgFolder("XDG_DATA_HOME", "/.local/share") + "/applications";
+        if (!MakeFolders(folder)) return std::nullopt;
+        return folder;
     }
     std::optional<std::string> Desktop() override { return XdgDesktopFolder(); }
 };

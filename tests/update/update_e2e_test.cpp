@@ -1,0 +1,344 @@
+// The self-update, the first start and the uninstaller end to end: real launcher processes
+// in a sandbox of folders (HOME, XDG folders, the machine-wide uninstall folder), a real
+// version service on 127.0.0.1.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <algorithm>
+#include <map>
+
+#include "update/update_test_support.h"
+
+extern char** environ;
+
+namespace xh {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempDir;
+using Lines = std::vector<std::string>;
+using namespace std::chrono_literals;
+
+const std::string kSeparator = "=====================";
+
+struct Sandbox {
+    TempDir root;
+    std::string home = root / "home";
+    std::string data = root / "data";
+    std::string config = root / "config";
+    std::string machine = root / "machine";
+    std::string bin = root / "bin";
+    std::string output = root / "output.txt";
+    std::string dataFolder = data + "/Vexa/xinghe";
+    std::string group = data + "/applications/Vexa/星河";
+
+    Sandbox() {
+        for (const auto& p : {home, data, config, bin}) fs::create_directories(fs::u8path(p));
+    }
+
+    // The test's environment with the sandbox's folders and no display.
+    std::vector<std::string> Environment(const std::vector<std::string>& extra) const {
+        std::vector<std::string> env;
+        for (char** e = environ; *e; ++e) {
+            const std::string entry = *e;
+            const std::string name = entry.substr(0, entry.find('='));
+            if (name == "HOME" || name.rfind("XDG_", 0) == 0 || name == "DISPLAY" || name == "WAYLAND_DISPLAY" ||
+                name.rfind("XINGHE_", 0) == 0) {
+                continue;
+            }
+            env.push_back(entry);
+        }
+        env.push_back("HOME=" + home);
+        env.push_back("XDG_DATA_HOME=" + data);
+        env.push_back("XDG_CONFIG_HOME=" + config);
+        env.push_back("XINGHE_UNINSTALL_ROOT=" + machine);
+        env.insert(env.end(), extra.begin(), extra.end());
+        return env;
+    }
+
+    // Starts `program` with these arguments (argv[0] included), output appended to output.txt,
+    // and waits for it.
+    int Run(const std::string& program, std::vector<std::string> args, const std::vector<std::string>& extraEnv) const {
+        std::vector<std::string> env = Environment(extraEnv);
+        std::vector<char*> argv, envp;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        for (auto& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        pid_t pid = 0;
+        const int started = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        if (started != 0) return -1;
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    std::string Output() const { return TempDir::Read(output); }
+};
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 20s) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (done()) return true;
+        std::this_thread::sleep_for(20ms);
+    }
+    return done();
+}
+
+std::string Md5(const std::string& path) {
+    std::string command = "md5sum '" + path + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char digest[33] = {};
+    if (pipe) {
+        if (std::fread(digest, 1, 32, pipe) != 32) digest[0] = '\0';
+        ::pclose(pipe);
+    }
+    return digest;
+}
+
+std::int64_t ModifiedTime(const fs::path& path) {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::file_clock::to_sys(fs::last_write_time(path)).time_since_epoch())
+        .count();
+}
+
+std::int64_t LocalTime(int y, int mo, int d, int h, int mi, int s) {
+    std::tm tm{};
+    tm.tm_year = y - 1900;
+    tm.tm_mon = mo - 1;
+    tm.tm_mday = d;
+    tm.tm_hour = h;
+    tm.tm_min = mi;
+    tm.tm_sec = s;
+    tm.tm_isdst = -1;
+    return std::mktime(&tm);
+}
+
+// Every file under the root with its size, digest and time, every folder by name: a
+// readable list to compare.
+std::vector<std::string> Snapshot(const std::string& root, const std::string& skipSuffix = "") {
+    std::vector<std::string> all;
+    for (const auto& entry : fs::recursive_directory_iterator(fs::u8path(root))) {
+        const std::string path = TempDir::Utf8(entry.path());
+        if (path == root + "/output.txt") continue;
+        if (!skipSuffix.empty() && path.size() >= skipSuffix.size() &&
+            path.compare(path.size() - skipSuffix.size(), skipSuffix.size(), skipSuffix) == 0) {
+            continue;
+        }
+        if (entry.is_directory()) {
+            all.push_back(path + "/");
+        } else {
+            const std::string content = TempDir::Read(path);
+            all.push_back(path + " " + std::to_string(content.size()) + " " +
+                          std::to_string(std::hash<std::string>{}(content)) + " " +
+                          std::to_string(ModifiedTime(entry.path())));
+        }
+    }
+    std::sort(all.begin(), all.end());
+    return all;
+}
+
+// Stops every process still running from `program` (started by the chain under test).
+int StopProcessesOf(const std::string& program) {
+    int stopped = 0;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string pid = entry.path().filename().string();
+        if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::error_code ec;
+        const fs::path exe = fs::read_symlink(entry.path() / "exe", ec);
+        if (!ec && (exe.string() == program || exe.string() == program + " (deleted)")) {
+            ::kill(std::stoi(pid), SIGKILL);
+            ++stopped;
+        }
+    }
+    return stopped;
+}
+
+std::string ReadIfExists(const std::string& path) { return fs::exists(fs::u8path(path)) ? TempDir::Read(path) : ""; }
+
+TEST(UpdateEndToEndTest, AnOlderInstalledLauncherIsReplacedByTheServedOne) {
+    Sandbox box;
+    const std::string launcher = TempDir::Read(XINGHE_TEST_LAUNCHER);
+    ASSERT_FALSE(launcher.empty());
+    // The newer build: the same program with its version section rewritten in place.
+    std::string newer = launcher;
+    const std::string fileVersion = "\\StringFileInfo\\080403a8\\FileVersion=1.0.1.0";
+    const auto at = newer.find(fileVersion);
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_EQ(newer.find(fileVersion, at + 1), std::string::npos);
+    newer.replace(at + fileVersion.size() - 3, 3, "2.0");
+
+    fs::create_directories(fs::u8path(box.dataFolder + "/res"));
+    const std::string installed = box.dataFolder + "/xinghe-launcher";
+    TempDir::Write(installed, launcher);
+    fs::permissions(installed, fs::perms::owner_all);
+    // The check runs in a program of the installed name elsewhere (the login window's part).
+    const std::string checker = box.bin + "/xinghe-launcher";
+    fs::copy_file(XINGHE_TEST_DRIVER, checker);
+
+    testing::LoopbackServer server;
+    std::string askedVersion;
+    server.server.Get("/getClientVersion.php", [&](const httplib::Request& req, httplib::Response& res) {
+        askedVersion = req.get_param_value("v");
+        const bool known = req.get_param_value("p") == "Vexa" && req.get_param_value("g") == "xinghe";
+        res.set_content(known && askedVersion == "1.0.1.0" ? server.Base() + "/files/xinghe-1.0.2.0" : "0",
+                        "text/plain");
+    });
+    server.server.Get("/files/xinghe-1.0.2.0", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content(newer, "application/octet-stream");
+    });
+    server.Start();
+
+    EXPECT_EQ(box.Run(checker, {checker}, {"XINGHE_DRIVER_ACTION=update-check", "XINGHE_TEST_SERVICE=" + server.Base()}),
+              0);
+    const std::string log = box.dataFolder + "/res/update.log";
+    const bool applied = WaitFor([&] {
+        const Lines lines = testing::ReadUpdateLogMessages(log);
+        return !lines.empty() && lines.back() == kSeparator && lines.size() > 3;
+    });
+    // The updated program runs in the normal mode: a process of the installed file whose whole
+    // command line is its path, or (without a display) its message that it has no frame yet.
+    std::string normalStart;
+    WaitFor([&] {
+        for (const auto& entry : fs::directory_iterator("/proc")) {
+            std::error_code ec;
+            if (fs::read_symlink(entry.path() / "exe", ec) == fs::u8path(installed)) {
+                const std::string cmdline = TempDir::Read(TempDir::Utf8(entry.path() / "cmdline"));
+                if (!cmdline.empty()) normalStart = cmdline;
+            }
+        }
+        return !normalStart.empty() || box.Output().find("frame window") != std::string::npos;
+    }, 10s);
+    StopProcessesOf(installed);
+    server.Stop();
+    ASSERT_TRUE(applied) << box.Output();
+
+    EXPECT_EQ(askedVersion, "1.0.1.0");
+    EXPECT_TRUE(TempDir::Read(installed) == newer) << "the installed file is not the served one";
+    EXPECT_NE(TempDir::Read(installed).find("FileVersion=1.0.2.0"), std::string::npos);
+    const std::string n = std::to_string(newer.size());
+    const std::string md5 = Md5(installed);
+    const std::string url = server.Base() + "/files/xinghe-1.0.2.0";
+    EXPECT_EQ(testing::ReadUpdateLogMessages(log),
+              (Lines{server.Base() + "/getClientVersion.php?p=Vexa&g=xinghe&v=1.0.1.0", "Http QueryInfoStatusCode:200",
+                     "Server response check version msg:" + url, "ExcuUpdate,URL=" + url,
+                     "Http QueryInfoStatusCode:200", "Content length:" + n, "Finish download,file size=" + n,
+                     "Finish download,file md5=" + md5, "Finish download,current file md5=" + md5,
+                     "Update success.Current Version:1.0.2.0", kSeparator}));
+    EXPECT_TRUE(normalStart == installed + std::string(1, '\0') ||
+                box.Output().find("frame window is not available") != std::string::npos)
+        << box.Output();
+    // The download stays in the cache folder until the next check removes it.
+    EXPECT_TRUE(TempDir::Read(box.data + "/cache/zqxinghetmp.exe") == newer);
+}
+
+class InstallEndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::copy_file(XINGHE_TEST_DRIVER, original);
+        ASSERT_EQ(box.Run(original, {original}, {"XINGHE_DRIVER_ACTION=first-start"}), 0) << box.Output();
+    }
+    Sandbox box;
+    const std::string original = box.bin + "/xinghe-update-driver";
+    const std::string installed = box.dataFolder + "/xinghe-update-driver";
+};
+
+TEST_F(InstallEndToEndTest, FirstStartMakesTheInstallationAndASecondChangesOnlyTheShortcuts) {
+    EXPECT_TRUE(TempDir::Read(installed) == TempDir::Read(original)) << "no installed copy";
+    EXPECT_NE(fs::status(installed).permissions() & fs::perms::owner_exec, fs::perms::none);
+    EXPECT_EQ(TempDir::Read(box.dataFolder + "/res/systemset.ini"),
+              "[Info]\r\ncode=\r\npwd=\r\nrem=1\r\n[Setting]\r\nsoundoff=0\r\nautostart=0\r\nautologin=0\r\n"
+              "screenshots=Ctrl+Shift+A\r\nscreentoggle=F10\r\nfullscreen=F11\r\nstart=1001\r\n[Start]\r\n"
+              "firststart=0\r\n");
+    const fs::path icon = fs::u8path(box.dataFolder + "/res/uninstall.ico");
+    EXPECT_EQ(fs::file_size(icon), 1150u);
+    EXPECT_EQ(ModifiedTime(icon), LocalTime(2015, 4, 15, 14, 53, 54));
+
+    EXPECT_EQ(ReadIfExists(box.group + "/星河.desktop"),
+              "[Desktop Entry]\nType=Application\nName=星河\nExec=" + installed + " 1\nTerminal=false\n");
+    EXPECT_EQ(ReadIfExists(box.group + "/卸载-星河.desktop"),
+              "[Desktop Entry]\nType=Application\nName=卸载-星河\nExec=" + installed + " -u\nTerminal=false\nIcon=" +
+                  box.dataFolder + "/res/uninstall.ico\n");
+    EXPECT_FALSE(fs::exists(fs::u8path(box.home + "/Desktop")));
+
+    const std::string entry = box.machine + "/云朵网星河/";
+    EXPECT_EQ(ReadIfExists(entry + "Path"), installed);
+    EXPECT_EQ(ReadIfExists(entry + "DisplayName"), "星河");
+    EXPECT_EQ(ReadIfExists(entry + "Publisher"), "Vexa");
+    EXPECT_EQ(ReadIfExists(entry + "UninstallString"), installed + " -u");
+    EXPECT_EQ(ReadIfExists(box.config + "/青松奇遇记/xinghe-update-driver.ini"),
+              "[云朵网星河]\r\nPath=" + installed + "\r\nDisplayName=星河\r\nPublisher=Vexa\r\nUninstallString=" +
+                  installed + " -u\r\n");
+
+    const auto before = Snapshot(TempDir::Utf8(box.root.path()), ".desktop");
+    std::this_thread::sleep_for(1100ms);  // a rewrite would show in the times
+    const std::int64_t shortcutTime = ModifiedTime(fs::u8path(box.group + "/星河.desktop"));
+    ASSERT_EQ(box.Run(original, {original}, {"XINGHE_DRIVER_ACTION=first-start"}), 0);
+    EXPECT_EQ(Snapshot(TempDir::Utf8(box.root.path()), ".desktop"), before);
+    EXPECT_GT(ModifiedTime(fs::u8path(box.group + "/星河.desktop")), shortcutTime);
+}
+
+TEST_F(InstallEndToEndTest, WithoutRightsOnTheMachineFolderNoEntryIsWrittenButTheProfileCopyIs) {
+    Sandbox other;
+    TempDir::Write(other.machine, "not a folder");  // the machine folder cannot be made
+    const std::string program = other.bin + "/xinghe-update-driver";
+    fs::copy_file(XINGHE_TEST_DRIVER, program);
+    ASSERT_EQ(other.Run(program, {program}, {"XINGHE_DRIVER_ACTION=first-start"}), 0);
+    EXPECT_EQ(TempDir::Read(other.machine), "not a folder");
+    EXPECT_NE(ReadIfExists(other.config + "/青松奇遇记/xinghe-update-driver.ini").find("UninstallString="),
+              std::string::npos);
+}
+
+TEST_F(InstallEndToEndTest, UninstallCancelledChangesNothingConfirmedLeavesOnlyWhatStays) {
+    const std::string desktopLink = box.home + "/Desktop/Vexa《星河》.desktop";
+    fs::create_directories(fs::u8path(box.home + "/Desktop"));
+    TempDir::Write(desktopLink, "[Desktop Entry]\n");
+
+    const auto before = Snapshot(TempDir::Utf8(box.root.path()));
+    ASSERT_EQ(box.Run(installed, {installed, "-u"}, {"XINGHE_TEST_ANSWER=2"}), 0);
+    EXPECT_NE(box.Output().find("asked 卸载 / 您是否确认卸载《星河》？"), std::string::npos) << box.Output();
+    EXPECT_EQ(Snapshot(TempDir::Utf8(box.root.path())), before);
+
+    ASSERT_EQ(box.Run(installed, {installed, "-u"}, {"XINGHE_TEST_ANSWER=1"}), 0);
+    const std::string copy = box.data + "/cache/zqtstmpu.exe";
+    // The second stage ends by removing its own copy.
+    const bool done = WaitFor([&] {
+        return !fs::exists(fs::u8path(copy)) && box.Output().find("mode UninstallCleanup") != std::string::npos;
+    });
+    StopProcessesOf(copy);
+    ASSERT_TRUE(done) << box.Output();
+    WaitFor([&] { return !fs::exists(fs::u8path(box.data + "/applications/Vexa")); }, 5s);
+
+    // What stays: the data folder (empty) and its parent, the cache folder, the profile copy.
+    EXPECT_TRUE(fs::is_directory(fs::u8path(box.dataFolder)));
+    EXPECT_TRUE(fs::is_empty(fs::u8path(box.dataFolder)));
+    EXPECT_TRUE(fs::is_directory(fs::u8path(box.data + "/cache")));
+    EXPECT_TRUE(fs::is_empty(fs::u8path(box.data + "/cache")));
+    EXPECT_NE(ReadIfExists(box.config + "/青松奇遇记/xinghe-update-driver.ini").find("Path=" + installed),
+              std::string::npos);
+    // What goes: the entry, the shortcuts and groups, the desktop shortcut (to the trash).
+    EXPECT_FALSE(fs::exists(fs::u8path(box.machine + "/云朵网星河")));
+    EXPECT_TRUE(fs::is_empty(fs::u8path(box.machine)));
+    EXPECT_FALSE(fs::exists(fs::u8path(box.data + "/applications/Vexa")));
+    EXPECT_FALSE(fs::exists(fs::u8path(desktopLink)));
+    const std::string trash = box.data + "/Trash/files";
+    for (const char* name : {"Vexa《星河》.desktop", "星河.desktop", "卸载-星河.desktop", "res", "星河", "Vexa"}) {
+        EXPECT_TRUE(fs::exists(fs::u8path(trash + "/" + name))) << name;
+    }
+    EXPECT_FALSE(fs::exists(fs::u8path(trash + "/xinghe-update-driver"))) << "the program is deleted, not trashed";
+}
+
+}  // namespace
+}  // namespace xh
