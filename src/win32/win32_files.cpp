@@ -1,0 +1,102 @@
+#include "win32/win32_files.h"
+
+#include "win32/scoped.h"
+#include "win32/wide.h"
+
+namespace xh::win32 {
+namespace {
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const std::size_t left = bytes.size() - done;
+        const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+        DWORD written = 0;
+        if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+        done += written;
+    }
+    return true;
+}
+
+std::optional<WIN32_FILE_ATTRIBUTE_DATA> Attributes(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    return data;
+}
+
+}  // namespace
+
+bool Win32FileSystem::Exists(const std::string& path) {
+    return ::GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Win32FileSystem::IsDirectory(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::optional<std::uint64_t> Win32FileSystem::FileSize(const std::string& path) {
+    const auto data = Attributes(path);
+    if (!data || (data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
+    return (static_cast<std::uint64_t>(data->nFileSizeHigh) << 32) | data->nFileSizeLow;
+}
+
+std::optional<std::string> Win32FileSystem::ReadFile(const std::string& path) {
+    ScopedHandle file(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    std::string data;
+    char buf[65536];
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file.get(), buf, sizeof buf, &got, nullptr)) return std::nullopt;
+        if (got == 0) break;
+        data.append(buf, got);
+    }
+    return data;
+}
+
+// Written beside the target and moved over it, so that a crash or a full disk never leaves
+// a half-written file behind.
+bool Win32FileSystem::WriteFile(const std::string& path, const std::string& bytes) {
+    const std::wstring target = Widen(path);
+    const std::wstring temp = target + L".tmp" + std::to_wstring(::GetCurrentProcessId());
+    {
+        ScopedHandle file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return false;
+        if (!WriteAll(file.get(), bytes) || !::FlushFileBuffers(file.get())) {
+            file.reset();
+            ::DeleteFileW(temp.c_str());
+            return false;
+        }
+    }
+    if (!::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ::DeleteFileW(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool Win32FileSystem::RemoveFile(const std::string& path) { return ::DeleteFileW(Widen(path).c_str()) != 0; }
+
+bool Win32FileSystem::CreateDirectory(const std::string& path) {
+    return ::CreateDirectoryW(Widen(path).c_str(), nullptr) != 0;
+}
+
+// No sharing: a writer that meets the file open elsewhere loses its line. The second open
+// only creates a missing file; OPEN_ALWAYS never truncates one that appeared in between.
+bool Win32FileSystem::AppendExclusive(const std::string& path, const std::string& bytes) {
+    const std::wstring native = Widen(path);
+    ScopedHandle file(::CreateFileW(native.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        file.reset(::CreateFileW(native.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+    if (!file) return false;
+    if (!::SetFilePointerEx(file.get(), LARGE_INTEGER{}, nullptr, FILE_END)) return false;
+    return WriteAll(file.get(), bytes);
+}
+
+}  // namespace xh::win32
