@@ -57,12 +57,13 @@ Parsed Parse(std::string_view text) {
     if (t.empty()) return {Kind::Blank, {}, {}};
     if (t.front() == ';') return {Kind::Comment, {}, {}};
     if (t.front() == '[') {
-        std::string_view name = t.substr(1);
-        if (const auto close = name.find(']'); close != std::string_view::npos) name = name.substr(0, close);
-        return {Kind::Section, Trim(name), {}};
+        // Without its closing bracket the line is no section header, as for the platform.
+        if (const auto close = t.find(']'); close != std::string_view::npos) {
+            return {Kind::Section, Trim(t.substr(1, close - 1)), {}};
+        }
     }
     const auto eq = t.find('=');
-    if (eq == std::string_view::npos) return {Kind::Entry, t, {}};
+    if (eq == std::string_view::npos) return {Kind::Comment, {}, {}};  // no key without "="
     return {Kind::Entry, Trim(t.substr(0, eq)), Trim(t.substr(eq + 1))};
 }
 
@@ -117,8 +118,10 @@ std::string Put(const std::string& content, const std::string& section, const st
     const Located at = Locate(content, lines, Trim(section), Trim(key));
     const std::string entry = std::string(Trim(key)) + "=" + value;
     if (at.keyLine != SIZE_MAX) {
+        // The file's own spelling of the key stays; only what follows "=" changes.
         const Line& l = lines[at.keyLine];
-        return content.substr(0, l.begin) + entry + content.substr(l.end);
+        const std::size_t eq = content.find('=', l.begin);
+        return content.substr(0, eq + 1) + value + content.substr(l.end);
     }
     if (at.sectionFound) {
         const Line& l = lines[at.lastEntryLine];

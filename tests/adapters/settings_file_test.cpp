@@ -77,3 +77,27 @@ TEST(SettingsFileTest, WritesCreateOnlyWhereTheFolderExists) {
 
 }  // namespace
 }  // namespace xh
+
+namespace xh {
+namespace {
+
+// A settings file that an editor saved with a byte-order mark keeps its encoding.
+TEST(SettingsFileTest, FilesWithByteOrderMarksKeepTheirEncoding) {
+    TempDir dir;
+    const std::string utf8 = dir / "utf8.ini";
+    TempDir::Write(utf8, "\xEF\xBB\xBF[Setting]\r\nscreentoggle=F9\r\n");
+    EXPECT_EQ(ports().profile->Read(utf8, "Setting", "screentoggle", "0"), "F9");
+    ports().profile->Write(utf8, "Setting", "start", "1001");
+    EXPECT_EQ(TempDir::Read(utf8), "\xEF\xBB\xBF[Setting]\r\nscreentoggle=F9\r\nstart=1001\r\n");
+
+    const std::string utf16 = dir / "utf16.ini";
+    const char before[] = "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0v\0\r\0\n\0";
+    const char after[] = "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0w\0\r\0\n\0";
+    TempDir::Write(utf16, std::string(before, sizeof before - 1));
+    EXPECT_EQ(ports().profile->Read(utf16, "S", "k", "0"), "v");
+    ports().profile->Write(utf16, "S", "k", "w");
+    EXPECT_EQ(TempDir::Read(utf16), std::string(after, sizeof after - 1));
+}
+
+}  // namespace
+}  // namespace xh

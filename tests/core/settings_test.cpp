@@ -24,13 +24,15 @@ TEST(SettingToIntTest, ReadsDecimalLikeTheCLibrary) {
 TEST(IniFileTest, FindsValuesLikeTheProfileFunctions) {
     const std::string file =
         "; comment\r\n[Info]\r\ncode=\r\n  Rem = 1 \r\n[Setting]\r\nscreentoggle=F10\r\nq=\"quoted\"\r\n"
-        "half=\"open\r\nnoequals\r\n[Setting]\r\nlater=x\r\n[Empty]";
+        "half=\"open\r\nnoequals\r\n[Broken\r\nb=1\r\n[Setting]\r\nlater=x\r\n[Empty]";
     const struct {
         const char *section, *key;
         std::optional<std::string> value;
     } cases[] = {
         {"Info", "code", ""},         {"info", "REM", "1"},        {"Setting", "screentoggle", "F10"},
-        {"Setting", "q", "quoted"},   {"Setting", "half", "\"open"}, {"Setting", "noequals", ""},
+        {"Setting", "q", "quoted"},   {"Setting", "half", "\"open"}, {"Setting", "noequals", std::nullopt},
+        {"Setting", "b", "1"},        // "[Broken" is no section header
+        {"Broken", "b", std::nullopt},
         {"Setting", "later", std::nullopt},  // only the first section of a name counts
         {"Setting", "code", std::nullopt},   {"Nope", "code", std::nullopt}, {"Empty", "x", std::nullopt},
     };
@@ -41,6 +43,8 @@ TEST(IniFileTest, PutKeepsEveryOtherByte) {
     const std::string garbage = "\xff\xfe junk\r\n[Setting]\r\nfullscreen=F11\r\n\r\n[Start]\r\nfirststart=1\r\n";
     EXPECT_EQ(ini::Put(garbage, "Setting", "start", "1001"),
               "\xff\xfe junk\r\n[Setting]\r\nfullscreen=F11\r\nstart=1001\r\n\r\n[Start]\r\nfirststart=1\r\n");
+    EXPECT_EQ(ini::Put("[Setting]\r\n  Start = 5 \r\n", "setting", "START", "1001"), "[Setting]\r\n  Start =1001\r\n")
+        << "the file keeps its spelling of the key";
     EXPECT_EQ(ini::Put(garbage, "start", "firststart", "0"),
               "\xff\xfe junk\r\n[Setting]\r\nfullscreen=F11\r\n\r\n[Start]\r\nfirststart=0\r\n");
     // No line ending anywhere.

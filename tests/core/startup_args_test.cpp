@@ -86,7 +86,8 @@ TEST(ParseStartupArgsTest, HostileLinesNeverCrash) {
     EXPECT_EQ(args.mode, ProcessMode::GameHost);
     EXPECT_EQ(args.frameWindow, 2147483647);
     EXPECT_EQ(args.gameUrl.size(), 100000u);
-    const std::string broken("\xff\xfe-frameWnd=\xe4 \x80", 17);
+    const char kBroken[] = "\xff\xfe-frameWnd=\xe4 \x80";
+    const std::string broken(kBroken, sizeof kBroken - 1);
     EXPECT_NO_THROW(ParseStartupArgs(broken));
 }
 
