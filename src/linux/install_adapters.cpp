@@ -1,5 +1,7 @@
 #include "linux/install_adapters.h"
 
+#include "controls/question_box.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <gio/gio.h>
@@ -336,10 +338,10 @@ public:
     }
 };
 
-// The skinned message box answers once it is wired in; until then nothing is confirmed.
-class PendingQuestionPrompt final : public IQuestionPrompt {
+// Questions go to the player in the skinned message box.
+class SkinnedQuestionPrompt final : public IQuestionPrompt {
 public:
-    int Ask(const std::string&, const std::string&) override { return kIdCancel; }
+    int Ask(const std::string& title, const std::string& message) override { return ShowQuestionBox(title, message); }
 };
 
 std::string QuoteExecArgument(const std::string& argument) {
@@ -411,7 +413,7 @@ void InstallUpdatePorts(Ports& target) {
     static PosixFileOps fileOps;
     static GioShellDelete shellDelete;
     static LinkedArchive embedded;
-    static PendingQuestionPrompt prompt;
+    static SkinnedQuestionPrompt prompt;
     target.http = &http;
     target.starter = &starter;
     target.shellFolders = &shellFolders;
