@@ -231,6 +231,18 @@ protected:
         return LoadPng(path);
     }
 
+    // Screenshots until `ready` holds for one (the first paint under Wine can take seconds),
+    // at most 30 s; the last one.
+    template <typename Ready>
+    Pixbuf ScreenshotWhen(const std::string& name, Ready ready) {
+        const auto end = Clock::now() + 30s;
+        for (;;) {
+            Pixbuf shot = Screenshot(name);
+            if (!shot || ready(shot.get()) || Clock::now() > end) return shot;
+            std::this_thread::sleep_for(300ms);
+        }
+    }
+
     static void Click(const Geometry& g, int x, int y) {
         Xdo({"mousemove", std::to_string(g.x + x), std::to_string(g.y + y)});
         std::this_thread::sleep_for(150ms);
@@ -317,11 +329,13 @@ TEST_F(ControlsOnScreen, MessageBoxScreenshotShowsPanelButtonsAndTitle) {
     // The pointer rests on Cancel: its hover look; OK keeps its normal look.
     Xdo({"mousemove", std::to_string(box->x + 178), std::to_string(box->y + 84)});
     std::this_thread::sleep_for(800ms);
-    const Pixbuf shot = Screenshot("message-box");
-    ASSERT_TRUE(shot);
     const Pixbuf panel = Picture(kMessageBoxBackground), ok = Picture(kMessageBoxOkNormal),
                  cancelHover = Picture(kMessageBoxCancelHighlight);
     ASSERT_TRUE(panel && ok && cancelHover);
+    const Pixbuf shot = ScreenshotWhen("message-box", [&](GdkPixbuf* s) {
+        return Distance(PixelAt(s, box->x + 20, box->y + 50), PixelAt(panel.get(), 20, 50)) <= 4;
+    });
+    ASSERT_TRUE(shot);
     auto screen = [&](int x, int y) { return PixelAt(shot.get(), box->x + x, box->y + y); };
 
     for (auto [x, y] : {std::pair{20, 50}, {250, 60}, {130, 106}, {8, 90}}) {
@@ -382,7 +396,9 @@ TEST_F(ControlsOnScreen, OverlayShowsVeilNoticeAndItsFirstTwoPictures) {
         EXPECT_EQ(*ready, ticks == 0 ? "ready 276" : "ready 277");
         const auto overlay = FindWindow("xinghe-notice", W, H);
         ASSERT_TRUE(overlay);
-        const Pixbuf shot = Screenshot("notice-overlay-" + std::to_string(ticks));
+        const Pixbuf shot = ScreenshotWhen("notice-overlay-" + std::to_string(ticks), [&](GdkPixbuf* s) {
+            return Distance(PixelAt(s, overlay->x + 3, overlay->y + 3), veil) <= 3;
+        });
         ASSERT_TRUE(shot);
         auto screen = [&](int x, int y) { return PixelAt(shot.get(), overlay->x + x, overlay->y + y); };
         for (auto [x, y] : {std::pair{3, 3}, {W - 4, H - 4}, {100, 300}, {W / 2, 60}}) {
