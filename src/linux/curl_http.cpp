@@ -193,7 +193,11 @@ CurlHttp::CurlHttp() { curl_global_init(CURL_GLOBAL_DEFAULT); }
 CurlHttp::~CurlHttp() { curl_global_cleanup(); }
 
 std::unique_ptr<IHttpRequest> CurlHttp::Open(const std::string& url, const HttpOptions& options, std::string& error) {
-    auto request = std::make_unique<CurlRequest>(url, options);
+    // WinINet ignores blanks and line breaks around an address; libcurl would refuse them.
+    const auto first = url.find_first_not_of(" \t\r\n");
+    const auto last = url.find_last_not_of(" \t\r\n");
+    const std::string address = first == std::string::npos ? std::string() : url.substr(first, last - first + 1);
+    auto request = std::make_unique<CurlRequest>(address, options);
     if (!request->WaitForHead()) {
         error = request->Error();
         return nullptr;

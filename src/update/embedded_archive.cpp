@@ -25,7 +25,7 @@ struct MemoryArchive {
     std::size_t position = 0;
 };
 
-voidpf ZCALLBACK MemoryOpen(voidpf opaque, const char*, int) {
+voidpf ZCALLBACK MemoryOpen(voidpf opaque, const void*, int) {
     auto* archive = static_cast<MemoryArchive*>(opaque);
     archive->position = 0;
     return archive;
@@ -42,19 +42,22 @@ uLong ZCALLBACK MemoryRead(voidpf, voidpf stream, void* buffer, uLong size) {
 
 uLong ZCALLBACK MemoryWrite(voidpf, voidpf, const void*, uLong) { return 0; }
 
-long ZCALLBACK MemoryTell(voidpf, voidpf stream) { return static_cast<long>(static_cast<MemoryArchive*>(stream)->position); }
+ZPOS64_T ZCALLBACK MemoryTell(voidpf, voidpf stream) { return static_cast<MemoryArchive*>(stream)->position; }
 
-long ZCALLBACK MemorySeek(voidpf, voidpf stream, uLong offset, int origin) {
+// The reader steps back with an offset that wraps around (an unsigned "minus n"), so the
+// sum is taken modulo 2^64; the 64-bit callbacks keep that intact on 32-bit systems too.
+long ZCALLBACK MemorySeek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
     auto* archive = static_cast<MemoryArchive*>(stream);
-    std::size_t base = 0;
+    ZPOS64_T base = 0;
     switch (origin) {
         case ZLIB_FILEFUNC_SEEK_SET: base = 0; break;
         case ZLIB_FILEFUNC_SEEK_CUR: base = archive->position; break;
         case ZLIB_FILEFUNC_SEEK_END: base = archive->bytes->size(); break;
         default: return -1;
     }
-    if (base + offset > archive->bytes->size()) return -1;
-    archive->position = base + offset;
+    const ZPOS64_T target = base + offset;
+    if (target > archive->bytes->size()) return -1;
+    archive->position = static_cast<std::size_t>(target);
     return 0;
 }
 
@@ -65,16 +68,16 @@ class ArchiveReader {
 public:
     explicit ArchiveReader(const std::string& bytes) {
         m_memory.bytes = &bytes;
-        zlib_filefunc_def functions{};
-        functions.zopen_file = MemoryOpen;
+        zlib_filefunc64_def functions{};
+        functions.zopen64_file = MemoryOpen;
         functions.zread_file = MemoryRead;
         functions.zwrite_file = MemoryWrite;
-        functions.ztell_file = MemoryTell;
-        functions.zseek_file = MemorySeek;
+        functions.ztell64_file = MemoryTell;
+        functions.zseek64_file = MemorySeek;
         functions.zclose_file = MemoryClose;
         functions.zerror_file = MemoryError;
         functions.opaque = &m_memory;
-        m_file = unzOpen2("embedded.zip", &functions);
+        m_file = unzOpen2_64("embedded.zip", &functions);
     }
     ~ArchiveReader() {
         if (m_file) unzClose(m_file);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "win32/scoped.h"
+#include "win32/update_adapters.h"
 #include "win32/version_info.h"
 #include "win32/wide.h"
 #include "win32/win32_files.h"
@@ -168,6 +169,7 @@ void InstallPorts() {
     installed.digest = &digest;
     installed.folders = &folders;
     installed.process = &process;
+    InstallUpdatePorts(installed);
     ports() = installed;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // Shared by the update and installation tests: a loopback HTTP server, the update log read
 // back as messages, and ports that record process starts instead of making them.
+#ifndef XINGHE_NO_HTTPLIB
 #include <httplib.h>
+#endif
 
 #include <functional>
 #include <optional>
@@ -15,6 +17,7 @@
 
 namespace xh::testing {
 
+#ifndef XINGHE_NO_HTTPLIB
 // An HTTP server on 127.0.0.1 with an ephemeral port, running while the object lives.
 class LoopbackServer {
 public:
@@ -45,6 +48,7 @@ private:
     int m_port = 0;
     std::thread m_thread;
 };
+#endif
 
 // A path the core composed (profile names carry "\\") as this platform's file functions read it.
 inline std::string Native(std::string path) {
