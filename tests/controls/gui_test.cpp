@@ -428,12 +428,32 @@ TEST_F(ControlsOnScreen, ButtonDoubleClickIsTwoClicksAndTooltipWaitsTwoSeconds) 
     ASSERT_TRUE(probe->WaitLine("ready", 30s));
     const auto window = FindWindow("xinghe-probe-button", 200, 80);
     ASSERT_TRUE(window);
-    Xdo({"mousemove", std::to_string(window->x + 99), std::to_string(window->y + 40)});
+    // A hand comes to rest in a few small moves; the tooltip control counts from them.
+    auto approach = [&] {
+        for (int x : {80, 90, 95, 99}) {
+            Xdo({"mousemove", std::to_string(window->x + x), std::to_string(window->y + 40)});
+            std::this_thread::sleep_for(40ms);
+        }
+    };
+    approach();
     const auto tip = probe->WaitLine("tooltip", 6s);
     ASSERT_TRUE(tip) << "no tooltip";
     const int ms = std::atoi(tip->c_str() + 8);
     EXPECT_GE(ms, 1900);
     EXPECT_LE(ms, 2800);
+
+    // The hover look: picture 219 brightened, over the window's own pixels beneath it.
+    const Pixbuf hover = Picture(219);
+    ASSERT_TRUE(hover);
+    const Pixbuf shot = Screenshot("image-button-hover-tooltip");
+    ASSERT_TRUE(shot);
+    const Rgba parent = PixelAt(shot.get(), window->x + 5, window->y + 5);
+    for (auto [x, y] : {std::pair{2, 2}, {10, 12}, {39, 3}, {60, 20}, {76, 22}}) {
+        const Rgba expected = Over(ApplyColorMatrix(kHoverMatrix, PixelAt(hover.get(), x, y)), parent);
+        const Rgba seen = PixelAt(shot.get(), window->x + 60 + x, window->y + 28 + y);
+        EXPECT_LE(Distance(seen, expected), 6) << "hover look at " << x << "," << y << ": " << Text(seen) << " not "
+                                               << Text(expected);
+    }
 
     Xdo({"click", "--repeat", "2", "--delay", "80", "1"});
     EXPECT_TRUE(probe->WaitLine("click", 5s));
@@ -442,7 +462,7 @@ TEST_F(ControlsOnScreen, ButtonDoubleClickIsTwoClicksAndTooltipWaitsTwoSeconds) 
     // Leaving and coming back waits the full delay again.
     Xdo({"mousemove", "5", "5"});
     std::this_thread::sleep_for(300ms);
-    Xdo({"mousemove", std::to_string(window->x + 99), std::to_string(window->y + 40)});
+    approach();
     const auto again = probe->WaitLine("tooltip", 6s);
     ASSERT_TRUE(again);
     EXPECT_GE(std::atoi(again->c_str() + 8), 1900);
