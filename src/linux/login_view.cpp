@@ -168,17 +168,27 @@ void LinuxLoginPopupView::MoveTo(const Rect& r) {
     gtk_window_move(m_window, r.left, r.top);
     gtk_window_resize(m_window, r.Width(), r.Height());
     gtk_widget_queue_draw(GTK_WIDGET(m_window));
+    StackAboveOwner();
+}
+
+// An owned window stays above its owner. The window manager does not keep a transient
+// above its parent when the parent is raised, so the pop-up is restacked each time.
+void LinuxLoginPopupView::StackAboveOwner() {
+    GdkWindow* popup = gtk_widget_get_window(GTK_WIDGET(m_window));
+    GdkWindow* owner = gtk_widget_get_window(GTK_WIDGET(m_owner));
+    if (popup && owner && gtk_widget_get_visible(GTK_WIDGET(m_window))) gdk_window_restack(popup, owner, TRUE);
 }
 
 bool LinuxLoginPopupView::IsVisible() const { return gtk_widget_get_visible(GTK_WIDGET(m_window)); }
 
 void LinuxLoginPopupView::Show() {
     gtk_widget_show(GTK_WIDGET(m_window));
-    Raise();
+    StackAboveOwner();
 }
 
 void LinuxLoginPopupView::Raise() {
-    if (GdkWindow* gw = gtk_widget_get_window(GTK_WIDGET(m_window))) gdk_window_raise(gw);
+    // Above its owner and with the keyboard: the login page is where the player types.
+    gtk_window_present(m_window);
 }
 
 void LinuxLoginPopupView::Hide() { gtk_widget_hide(GTK_WIDGET(m_window)); }
@@ -238,6 +248,13 @@ LinuxLoginWindow::LinuxLoginWindow() {
     g_signal_connect(w, "configure-event", G_CALLBACK(OnConfigure), this);
     g_signal_connect(w, "window-state-event", G_CALLBACK(OnWindowState), this);
     g_signal_connect(w, "delete-event", G_CALLBACK(OnDelete), this);
+    g_signal_connect(w, "focus-in-event", G_CALLBACK(OnFocusIn), this);
+}
+
+gboolean LinuxLoginWindow::OnFocusIn(GtkWidget*, GdkEventFocus*, gpointer self) {
+    auto* me = static_cast<LinuxLoginWindow*>(self);
+    if (me->m_popup) me->m_popup->StackAboveOwner();
+    return FALSE;
 }
 
 LinuxLoginWindow::~LinuxLoginWindow() {

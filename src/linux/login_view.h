@@ -27,8 +27,10 @@ public:
     bool IsVisible() const override;
     void Show() override;
     void Hide();
-    // Keeps the pop-up above its owner, as an owned window is.
+    // Above its owner and with the keyboard.
     void Raise();
+    // Directly above its owner, without taking the keyboard.
+    void StackAboveOwner();
 
     GtkWindow* Window() const { return m_window; }
 
@@ -71,6 +73,7 @@ private:
     static gboolean OnConfigure(GtkWidget*, GdkEventConfigure*, gpointer self);
     static gboolean OnWindowState(GtkWidget*, GdkEventWindowState* event, gpointer self);
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
+    static gboolean OnFocusIn(GtkWidget*, GdkEventFocus*, gpointer self);
 
     GtkWindow* m_window = nullptr;
     GdkPixbuf* m_picture = nullptr;  // kept by the picture cache

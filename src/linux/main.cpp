@@ -1,15 +1,7 @@
 #include "app/app.h"
-#include "build_config.h"
 #include "linux/app_shell.h"
 #include "linux/linux_ports.h"
-
-// The program's version resource, read back by GetFileVersionText from any file:
-// one translation, Simplified Chinese (0x0804) with code page 0x03A8.
-__attribute__((section(".xinghe_version"), used)) static const char kVersionResource[] =
-    "XHVERSION1\n"
-    "Translation=0804,03a8\n"
-    "\\StringFileInfo\\080403a8\\FileVersion=" XINGHE_VERSION_TEXT "\n"
-    "\\StringFileInfo\\080403a8\\ProductVersion=" XINGHE_VERSION_TEXT "\n";
+#include "linux/version_resource.h"
 
 int main(int argc, char** argv) {
     xh::linuxport::InstallPorts(argc, argv);

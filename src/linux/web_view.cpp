@@ -80,7 +80,10 @@ bool WebKitBrowserControl::Place(const Rect& rect) {
     }
     gtk_fixed_move(m_host, w, rect.left, rect.top);
     gtk_widget_set_size_request(w, rect.Width(), rect.Height());
+    const bool appearing = !gtk_widget_get_visible(w);
     gtk_widget_show(w);
+    // A page that appears takes the keyboard, so its autofocused field can be typed in at once.
+    if (appearing) gtk_widget_grab_focus(w);
     return true;
 }
 
