@@ -9,17 +9,23 @@
 #include "app/startup_args.h"
 #include "build_config.h"
 #include "controls/control_types.h"
-#include "linux/linux_ports.h"
+#include "platform/backend.h"
 #include "platform/ports.h"
 #include "update/first_start.h"
 #include "update/maintenance.h"
 #include "update/update_module.h"
+
+#ifdef _WIN32
+// The launcher's resource script gives the version resource and the profile.
+#else
+#include "linux/linux_ports.h"
 
 // The same version resource as the launcher's, so the installation compares real versions.
 __attribute__((section(".xinghe_version"), used)) static const char kVersionResource[] =
     "XHVERSION1\n"
     "Translation=0804,03a8\n"
     "\\StringFileInfo\\080403a8\\FileVersion=" XINGHE_VERSION_TEXT "\n";
+#endif
 
 namespace {
 
@@ -52,7 +58,13 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    (void)argc;
+    (void)argv;
+    xh::InstallBackendPorts();  // the raw line comes from GetCommandLineW
+#else
     xh::linuxport::InstallPorts(argc, argv);
+#endif
     static AnswerFromEnvironment prompt;
     static ServiceOverride strings(*xh::ports().strings);
     xh::ports().prompt = &prompt;

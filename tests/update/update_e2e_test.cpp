@@ -340,5 +340,94 @@ TEST_F(InstallEndToEndTest, UninstallCancelledChangesNothingConfirmedLeavesOnlyW
     EXPECT_FALSE(fs::exists(fs::u8path(trash + "/xinghe-update-driver"))) << "the program is deleted, not trashed";
 }
 
+
+// The same self-update with the Windows build under Wine, in a prefix of its own. Runs when
+// XINGHE_WINDOWS_BUILD names a Windows build folder (xinghe-launcher.exe and
+// xinghe-update-driver.exe in it); otherwise it is skipped.
+std::string Utf16Le(const std::u16string& text) {
+    std::string bytes;
+    for (const char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
+TEST(WineUpdateEndToEndTest, AnOlderInstalledLauncherIsReplacedByTheServedOne) {
+    const char* windowsBuild = std::getenv("XINGHE_WINDOWS_BUILD");
+    if (!windowsBuild || !*windowsBuild) GTEST_SKIP() << "XINGHE_WINDOWS_BUILD is not set";
+    const std::string launcherExe = std::string(windowsBuild) + "/xinghe-launcher.exe";
+    const std::string driverExe = std::string(windowsBuild) + "/xinghe-update-driver.exe";
+    ASSERT_TRUE(fs::exists(launcherExe) && fs::exists(driverExe)) << windowsBuild;
+
+    Sandbox box;
+    const std::string prefix = TempDir::Utf8(box.root.path() / "prefix");
+    const std::vector<std::string> wineEnv = {"WINEPREFIX=" + prefix, "WINEARCH=win32", "WINEDEBUG=-all"};
+    const std::string wine = "/usr/lib/wine/wine";
+    ASSERT_EQ(box.Run(wine, {wine, "wineboot", "-i"}, wineEnv), 0) << box.Output();
+    struct WineServerStop {
+        const Sandbox& box;
+        std::vector<std::string> env;
+        ~WineServerStop() {
+            box.Run("/usr/lib/wine/wineserver", {"wineserver", "-k"}, env);
+            box.Run("/usr/lib/wine/wineserver", {"wineserver", "-w"}, env);
+        }
+    } stop{box, wineEnv};
+
+    std::string roaming;
+    for (const auto& user : fs::directory_iterator(fs::u8path(prefix + "/drive_c/users"))) {
+        if (user.path().filename() != "Public" && fs::is_directory(user.path() / "AppData/Roaming")) {
+            roaming = TempDir::Utf8(user.path() / "AppData/Roaming");
+        }
+    }
+    ASSERT_FALSE(roaming.empty());
+    const std::string dataFolder = roaming + "/Vexa/xinghe";
+    fs::create_directories(fs::u8path(dataFolder + "/res"));
+    const std::string launcher = TempDir::Read(launcherExe);
+    std::string newer = launcher;
+    const auto key = newer.find(Utf16Le(u"FileVersion"));
+    ASSERT_NE(key, std::string::npos);
+    const auto value = newer.find(Utf16Le(u"1.0.1.0"), key);
+    ASSERT_NE(value, std::string::npos);
+    newer.replace(value, 14, Utf16Le(u"1.0.2.0"));
+    const std::string installed = dataFolder + "/xinghe-launcher.exe";
+    TempDir::Write(installed, launcher);
+    fs::create_directories(fs::u8path(prefix + "/drive_c/bin"));
+    fs::copy_file(driverExe, prefix + "/drive_c/bin/xinghe-launcher.exe");
+
+    testing::LoopbackServer server;
+    server.server.Get("/getClientVersion.php", [&](const httplib::Request& req, httplib::Response& res) {
+        res.set_content(req.get_param_value("v") == "1.0.1.0" ? server.Base() + "/files/xinghe-1.0.2.0.exe" : "0",
+                        "text/plain");
+    });
+    server.server.Get("/files/xinghe-1.0.2.0.exe", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content(newer, "application/octet-stream");
+    });
+    server.Start();
+
+    std::vector<std::string> env = wineEnv;
+    env.push_back("XINGHE_DRIVER_ACTION=update-check");
+    env.push_back("XINGHE_TEST_SERVICE=" + server.Base());
+    box.Run(wine, {wine, "C:\\bin\\xinghe-launcher.exe"}, env);
+    const std::string log = dataFolder + "/res/update.log";
+    const bool applied = WaitFor([&] {
+        const Lines lines = fs::exists(fs::u8path(log)) ? testing::ReadUpdateLogMessages(log) : Lines{};
+        return !lines.empty() && lines.back() == kSeparator && lines.size() > 3;
+    }, 60s);
+    server.Stop();
+    ASSERT_TRUE(applied) << box.Output();
+
+    EXPECT_TRUE(TempDir::Read(installed) == newer) << "the installed file is not the served one";
+    const std::string n = std::to_string(newer.size());
+    const std::string md5 = Md5(installed);
+    const std::string url = server.Base() + "/files/xinghe-1.0.2.0.exe";
+    EXPECT_EQ(testing::ReadUpdateLogMessages(log),
+              (Lines{server.Base() + "/getClientVersion.php?p=Vexa&g=xinghe&v=1.0.1.0", "Http QueryInfoStatusCode:200",
+                     "Server response check version msg:" + url, "ExcuUpdate,URL=" + url,
+                     "Http QueryInfoStatusCode:200", "Content length:" + n, "Finish download,file size=" + n,
+                     "Finish download,file md5=" + md5, "Finish download,current file md5=" + md5,
+                     "Update success.Current Version:1.0.2.0", kSeparator}));
+}
+
 }  // namespace
 }  // namespace xh
