@@ -1,5 +1,7 @@
 #include "settings/hotkey_codec.h"
 
+#include <string_view>
+
 namespace xh {
 
 CHotKeyCodec::CHotKeyCodec() {
@@ -23,11 +25,12 @@ CHotKeyCodec::CHotKeyCodec() {
 void CHotKeyCodec::ParseHotKey(std::string text, std::uint32_t& modifiers, std::uint32_t& keyCode) const {
     modifiers = 0;
     keyCode = 0;
-    std::string remainder = std::move(text);
-    if (!remainder.empty()) {
-        for (auto plus = remainder.find('+'); plus != std::string::npos; plus = remainder.find('+')) {
-            const std::string token = remainder.substr(0, plus);
-            remainder.erase(0, plus + 1);
+    // The remainder is text[start..]; walking an index keeps long texts linear.
+    std::size_t start = 0;
+    if (!text.empty()) {
+        for (auto plus = text.find('+', start); plus != std::string::npos; plus = text.find('+', start)) {
+            const std::string_view token(text.data() + start, plus - start);
+            start = plus + 1;
             if (token == "Alt") {
                 modifiers |= kModAlt;
             } else if (token == "Ctrl") {
@@ -35,10 +38,10 @@ void CHotKeyCodec::ParseHotKey(std::string text, std::uint32_t& modifiers, std::
             } else if (token == "Shift") {
                 modifiers |= kModShift;
             }
-            if (remainder.empty()) break;
+            if (start == text.size()) break;
         }
     }
-    if (const auto it = m_keys.find(remainder); it != m_keys.end()) keyCode = it->second;
+    if (const auto it = m_keys.find(text.substr(start)); it != m_keys.end()) keyCode = it->second;
 }
 
 }  // namespace xh
