@@ -4,6 +4,9 @@
 
 #include <cstdio>
 
+#include "linux/frame_window.h"
+#include "linux/game_window.h"
+
 namespace xh::linuxport {
 
 void LinuxAppShell::StartUp() {
@@ -14,14 +17,17 @@ void LinuxAppShell::StartUp() {
 void LinuxAppShell::ShutDown() {}
 
 void LinuxAppShell::RunFrameWindow() {
-    std::fprintf(stderr, "xinghe-launcher: the frame window is not available in this build yet\n");
+    if (!m_guiReady) {
+        std::fprintf(stderr, "xinghe-launcher: no display for the frame window\n");
+        return;
+    }
+    linuxport::RunFrameWindow();
 }
 
 bool LinuxAppShell::CreateGameWindow(std::int32_t frameWindow, const std::string& gameUrl) {
-    std::fprintf(stderr, "xinghe-launcher: the game window is not available in this build yet (frame %d, %s)\n",
-                 static_cast<int>(frameWindow), gameUrl.c_str());
     // Nothing would end a game host without a window, so it ends at once.
-    return false;
+    if (!m_guiReady) return false;
+    return linuxport::CreateGameWindow(frameWindow, gameUrl);
 }
 
 int LinuxAppShell::RunMessageLoop() {

@@ -1,0 +1,455 @@
+// The launcher as a player meets it: log in on the demo platform, pick a server, play in the
+// frame. Real processes on the desktop of scripts/with-desktop.sh; input through xdotool.
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <signal.h>
+#include <spawn.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+// Xlib last: its macros clash with names above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+const std::string kOrigin = "http://127.0.0.1:" + std::to_string(XINGHE_TEST_DEMO_PORT);
+
+bool WaitFor(std::chrono::milliseconds limit, const std::function<bool()>& done) {
+    const auto end = Clock::now() + limit;
+    while (Clock::now() < end) {
+        if (done()) return true;
+        std::this_thread::sleep_for(100ms);
+    }
+    return done();
+}
+
+std::string RunCommand(const std::string& command) {
+    std::string out;
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        char buf[4096];
+        while (std::size_t n = std::fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+        ::pclose(p);
+    }
+    return out;
+}
+
+void Xdotool(const std::string& args) { RunCommand("xdotool " + args + " 2>/dev/null"); }
+
+class Child {
+public:
+    Child(std::vector<std::string> argv, const std::string& output, const std::vector<std::string>& extraEnv = {}) {
+        std::vector<char*> args;
+        for (auto& a : argv) args.push_back(a.data());
+        args.push_back(nullptr);
+        std::vector<std::string> env(extraEnv);
+        for (char** e = environ; *e; ++e) env.emplace_back(*e);
+        std::vector<char*> envp;
+        for (auto& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        if (::posix_spawn(&m_pid, argv[0].c_str(), &actions, nullptr, args.data(), envp.data()) != 0) m_pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~Child() { Kill(SIGKILL); }
+    pid_t Pid() const { return m_pid; }
+    void Kill(int signal) {
+        if (m_pid <= 0) return;
+        ::kill(m_pid, signal);
+        ::waitpid(m_pid, nullptr, 0);
+        m_pid = -1;
+    }
+
+private:
+    pid_t m_pid = -1;
+};
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A process that exists and has not ended (a zombie has ended).
+bool Alive(pid_t pid) {
+    const std::string stat = ReadText("/proc/" + std::to_string(pid) + "/stat");
+    const auto close = stat.rfind(')');
+    return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z';
+}
+
+// argv of a process joined with single spaces: the raw command line a Windows program gets.
+std::string CommandLineOf(pid_t pid) {
+    std::string raw = ReadText("/proc/" + std::to_string(pid) + "/cmdline");
+    if (!raw.empty() && raw.back() == '\0') raw.pop_back();
+    for (char& c : raw) {
+        if (c == '\0') c = ' ';
+    }
+    return raw;
+}
+
+std::optional<pid_t> FindGameHost() {
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const pid_t pid = std::stoi(name);
+        if (Alive(pid) && CommandLineOf(pid).find(" -frameWnd=") != std::string::npos &&
+            CommandLineOf(pid).find(XINGHE_TEST_LAUNCHER) != std::string::npos) {
+            return pid;
+        }
+    }
+    return std::nullopt;
+}
+
+struct Box {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const Box&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Box& b) {
+    return out << b.width << "x" << b.height << "+" << b.x << "+" << b.y;
+}
+
+class Desktop {
+public:
+    Desktop() : m_display(XOpenDisplay(nullptr)) {}
+    ~Desktop() {
+        if (m_display) XCloseDisplay(m_display);
+    }
+    bool Ready() const { return m_display != nullptr; }
+
+    std::optional<Box> ScreenBox(Window w) {
+        XSync(m_display, False);
+        auto* old = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+        XWindowAttributes a{};
+        std::optional<Box> box;
+        if (XGetWindowAttributes(m_display, w, &a) && a.map_state == IsViewable) {
+            int x = 0, y = 0;
+            Window child = 0;
+            XTranslateCoordinates(m_display, w, DefaultRootWindow(m_display), 0, 0, &x, &y, &child);
+            box = Box{x, y, a.width, a.height};
+        }
+        XSync(m_display, False);
+        XSetErrorHandler(old);
+        return box;
+    }
+
+    std::vector<long> Cardinals(Window w, const char* name, Atom type) {
+        Atom actual = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::vector<long> values;
+        if (XGetWindowProperty(m_display, w, XInternAtom(m_display, name, False), 0, 64, False, type, &actual, &format,
+                               &count, &after, &data) == Success &&
+            data && format == 32) {
+            values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+        }
+        if (data) XFree(data);
+        return values;
+    }
+
+    // A managed window of that size (the login's pop-up has no title to find it by).
+    std::optional<Box> ClientOfSize(int width, int height) {
+        for (long c : Cardinals(DefaultRootWindow(m_display), "_NET_CLIENT_LIST", XA_WINDOW)) {
+            const auto box = ScreenBox(static_cast<Window>(c));
+            if (box && box->width == width && box->height == height) return box;
+        }
+        return std::nullopt;
+    }
+
+    Box WorkArea() {
+        const auto a = Cardinals(DefaultRootWindow(m_display), "_NET_WORKAREA", XA_CARDINAL);
+        return a.size() >= 4 ? Box{int(a[0]), int(a[1]), int(a[2]), int(a[3])} : Box{};
+    }
+
+    // The child of `parent` that belongs to process `pid`.
+    std::optional<Window> ChildOf(Window parent, pid_t pid) {
+        Window root = 0, up = 0, *children = nullptr;
+        unsigned count = 0;
+        std::optional<Window> found;
+        if (XQueryTree(m_display, parent, &root, &up, &children, &count)) {
+            for (unsigned i = 0; i < count; ++i) {
+                const auto owner = Cardinals(children[i], "_NET_WM_PID", XA_CARDINAL);
+                if (!owner.empty() && owner[0] == pid) found = children[i];
+            }
+        }
+        if (children) XFree(children);
+        return found;
+    }
+
+    // How many pixels of the area are within `tolerance` of the colour in every channel.
+    int CountColour(const Box& area, unsigned rgb, int tolerance) {
+        XImage* image = XGetImage(m_display, DefaultRootWindow(m_display), area.x, area.y,
+                                  static_cast<unsigned>(area.width), static_cast<unsigned>(area.height), AllPlanes,
+                                  ZPixmap);
+        if (!image) return -1;
+        int count = 0;
+        for (int y = 0; y < area.height; ++y) {
+            for (int x = 0; x < area.width; ++x) {
+                const unsigned long p = XGetPixel(image, x, y);
+                const int dr = int((p >> 16) & 0xFF) - int((rgb >> 16) & 0xFF);
+                const int dg = int((p >> 8) & 0xFF) - int((rgb >> 8) & 0xFF);
+                const int db = int(p & 0xFF) - int(rgb & 0xFF);
+                if (std::abs(dr) <= tolerance && std::abs(dg) <= tolerance && std::abs(db) <= tolerance) ++count;
+            }
+        }
+        XDestroyImage(image);
+        return count;
+    }
+
+private:
+    Display* m_display;
+};
+
+class Demo {
+public:
+    Demo(const std::string& output) : m_child({XINGHE_TEST_DEMO, "--port", std::to_string(XINGHE_TEST_DEMO_PORT)}, output) {
+        WaitFor(5s, [&] { return Requests().has_value(); });
+    }
+    std::optional<std::string> Requests() {
+        httplib::Client client("127.0.0.1", XINGHE_TEST_DEMO_PORT);
+        auto res = client.Get("/__demo/requests");
+        if (!res || res->status != 200) return std::nullopt;
+        return res->body;
+    }
+    void Clear() {
+        httplib::Client client("127.0.0.1", XINGHE_TEST_DEMO_PORT);
+        client.Post("/__demo/requests/clear", "", "text/plain");
+    }
+    // The request lines that hold `text`.
+    std::vector<std::string> Lines(const std::string& text) {
+        std::vector<std::string> lines;
+        std::istringstream in(Requests().value_or(""));
+        for (std::string line; std::getline(in, line);) {
+            if (line.find(text) != std::string::npos) lines.push_back(line);
+        }
+        return lines;
+    }
+
+private:
+    Child m_child;
+};
+
+// One launcher for the whole suite: logging in takes a while, and the cases follow the
+// player's way through the frame in order.
+class FrameEndToEnd : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!std::getenv("DISPLAY")) return;
+        s = new Suite;
+        s->Start();
+    }
+    static void TearDownTestSuite() {
+        delete s;
+        s = nullptr;
+    }
+    void SetUp() override {
+        if (!s) GTEST_SKIP() << "needs a desktop: run under scripts/with-desktop.sh";
+        ASSERT_TRUE(s->started) << s->failure << "\n--- launcher output ---\n" << ReadText(s->launcherLog);
+    }
+
+    struct Suite {
+        xh::testing::TempDir home;
+        std::string launcherLog = home / "launcher.log";
+        Demo demo{home / "demo.log"};
+        Desktop desktop;
+        std::unique_ptr<Child> launcher;
+        pid_t gameHost = 0;
+        Window frame = 0, game = 0;
+        std::string gameTarget;  // the server link the player chose, as the demo saw it
+        bool started = false;
+        std::string failure;
+
+        void Start() {
+            if (!desktop.Ready()) {
+                failure = "no X display";
+                return;
+            }
+            launcher = std::make_unique<Child>(std::vector<std::string>{XINGHE_TEST_LAUNCHER}, launcherLog,
+                                               std::vector<std::string>{"HOME=" + home.path().string(),
+                                                                        "XDG_DATA_HOME=", "XDG_CONFIG_HOME="});
+            if (!WaitFor(30s, [&] { return !demo.Lines("GET /games/xhvx/dlq/ ").empty() || !demo.Lines("GET /games/xhvx/dlq/\n").empty() || !demo.Lines("GET /static/platform.css").empty(); })) {
+                failure = "the login page was never asked for";
+                return;
+            }
+            // The pop-up with the login page; its account field, as the page lays it out.
+            std::optional<Box> popup;
+            if (!WaitFor(20s, [&] { return (popup = desktop.ClientOfSize(697, 542)).has_value(); })) {
+                failure = "the login pop-up never appeared";
+                return;
+            }
+            std::this_thread::sleep_for(3s);  // the page settles
+            Xdotool("mousemove " + std::to_string(popup->x + 455) + " " + std::to_string(popup->y + 206) + " click 1");
+            Xdotool("type --delay 40 pilot7");
+            Xdotool("key Tab");
+            Xdotool("type --delay 40 secret");
+            Xdotool("key Return");
+            if (!WaitFor(20s, [&] { return !demo.Lines("GET /games/xhvx/dlq/servers.php").empty(); })) {
+                failure = "the login was not sent";
+                return;
+            }
+            std::this_thread::sleep_for(2s);
+            // Through the page's links by keyboard to one of the servers.
+            Xdotool("key --delay 150 Tab Tab Tab Tab Tab Tab Return");
+            if (!WaitFor(30s, [&] { return FindGameHost().has_value(); })) {
+                failure = "no game host was started";
+                return;
+            }
+            gameHost = *FindGameHost();
+            const std::string line = CommandLineOf(gameHost);
+            const auto at = line.find(" -frameWnd=");
+            frame = static_cast<Window>(std::stoul(line.substr(at + 11)));
+            if (!WaitFor(20s, [&] {
+                    const auto lines = demo.Lines("GET /game/play.php?");
+                    if (!lines.empty()) gameTarget = lines.front().substr(4);
+                    return !gameTarget.empty();
+                })) {
+                failure = "the game page was never asked for";
+                return;
+            }
+            if (!WaitFor(10s, [&] {
+                    const auto g = desktop.ChildOf(frame, gameHost);
+                    if (g) game = *g;
+                    return g && desktop.ScreenBox(*g).has_value();
+                })) {
+                failure = "the game window never appeared in the frame";
+                return;
+            }
+            std::this_thread::sleep_for(3s);  // the page draws
+            started = true;
+        }
+
+        // The game window exactly below the frame's title bar.
+        ::testing::AssertionResult GameCoversClient() {
+            const auto f = desktop.ScreenBox(frame);
+            const auto g = desktop.ScreenBox(game);
+            if (!f || !g) return ::testing::AssertionFailure() << "a window is missing";
+            const Box expected{f->x, f->y + 30, f->width, f->height - 30};
+            if (*g == expected) return ::testing::AssertionSuccess();
+            return ::testing::AssertionFailure() << "frame " << *f << ", game " << *g << ", expected " << expected;
+        }
+        bool Settled(const std::function<::testing::AssertionResult()>& check) {
+            return WaitFor(5s, [&] { return bool(check()); });
+        }
+        void Shot(const std::string& name) {
+            if (const char* dir = std::getenv("XINGHE_SCREENSHOTS")) RunCommand("import -window root " + std::string(dir) + "/" + name + ".png");
+        }
+    };
+    static Suite* s;
+};
+FrameEndToEnd::Suite* FrameEndToEnd::s = nullptr;
+
+TEST_F(FrameEndToEnd, FrameIsMaximisedIntoTheWorkAreaWithTheServerInItsTitleBar) {
+    s->Shot("frame-maximised");
+    const Box work = s->desktop.WorkArea();
+    EXPECT_EQ(work, (Box{0, 0, 1280, 770}));  // the screen without the panel at the bottom
+    EXPECT_TRUE(WaitFor(5s, [&] { return s->desktop.ScreenBox(s->frame) == work; }))
+        << *s->desktop.ScreenBox(s->frame);
+    // "[ server ]" in its colour right of the left title picture.
+    EXPECT_GT(s->desktop.CountColour({203, 2, 160, 26}, 0xFFF3CD, 40), 40);
+}
+
+TEST_F(FrameEndToEnd, GameHostRunsWithTheExactCommandLine) {
+    EXPECT_EQ(CommandLineOf(s->gameHost), std::string("\"") + XINGHE_TEST_LAUNCHER + "\" -frameWnd=" +
+                                              std::to_string(s->frame) + " -gameurl=" + kOrigin + s->gameTarget);
+    EXPECT_EQ(s->gameTarget.rfind("/game/play.php?play_gamecode=xinghe&sid=", 0), 0u) << s->gameTarget;
+    EXPECT_NE(s->gameTarget.find("&svname=%"), std::string::npos) << s->gameTarget;
+}
+
+TEST_F(FrameEndToEnd, GamePageGreetsTheLoggedInAccount) {
+    // The account in the greeting's gold, and none of the guest notice's pink, in the page's
+    // header right of the server's name.
+    const auto g = s->desktop.ScreenBox(s->game);
+    ASSERT_TRUE(g);
+    const Box header{g->x + 300, g->y + 5, 500, 32};
+    EXPECT_TRUE(WaitFor(10s, [&] { return s->desktop.CountColour(header, 0xFFD88A, 24) > 20; }));
+    EXPECT_EQ(s->desktop.CountColour(header, 0xFF9A9A, 24), 0);
+}
+
+TEST_F(FrameEndToEnd, GameWindowFollowsRestoreMoveAndMaximise) {
+    ASSERT_TRUE(s->Settled([&] { return s->GameCoversClient(); })) << s->GameCoversClient().message();
+    // Double click on the title bar: restored, 1000 x 700 in the middle of the screen.
+    Xdotool("mousemove 640 15 click --repeat 2 --delay 100 1");
+    EXPECT_TRUE(WaitFor(5s, [&] { return s->desktop.ScreenBox(s->frame) == Box{140, 50, 1000, 700}; }))
+        << *s->desktop.ScreenBox(s->frame);
+    EXPECT_TRUE(s->Settled([&] { return s->GameCoversClient(); })) << s->GameCoversClient().message();
+    s->Shot("frame-restored");
+
+    // Dragged by its title bar.
+    Xdotool("mousemove 600 65 mousedown 1 sleep 0.2 mousemove 620 80 sleep 0.2 mousemove 660 110 sleep 0.2 mouseup 1");
+    EXPECT_TRUE(WaitFor(5s, [&] { return s->desktop.ScreenBox(s->frame) == Box{200, 95, 1000, 700}; }))
+        << *s->desktop.ScreenBox(s->frame);
+    EXPECT_TRUE(s->Settled([&] { return s->GameCoversClient(); })) << s->GameCoversClient().message();
+
+    // The maximise button, which sits where the restore button was.
+    Xdotool("mousemove " + std::to_string(200 + 1000 - 57 + 14) + " " + std::to_string(95 + 16) + " click 1");
+    EXPECT_TRUE(WaitFor(5s, [&] { return s->desktop.ScreenBox(s->frame) == s->desktop.WorkArea(); }))
+        << *s->desktop.ScreenBox(s->frame);
+    EXPECT_TRUE(s->Settled([&] { return s->GameCoversClient(); })) << s->GameCoversClient().message();
+}
+
+TEST_F(FrameEndToEnd, LinkClickWritesTheDebugLineAndRefreshAndF5LoadTheStartingUrl) {
+    const auto frame = s->desktop.ScreenBox(s->frame);
+    ASSERT_TRUE(frame);
+    // The refresh button.
+    s->demo.Clear();
+    Xdotool("mousemove " + std::to_string(frame->x + frame->width - 428 + 39) + " " + std::to_string(frame->y + 15) +
+            " click 1");
+    EXPECT_TRUE(WaitFor(10s, [&] { return !s->demo.Lines("GET " + s->gameTarget).empty(); }));
+
+    // A link of the page's header ("公告", at its right end): reported, then followed.
+    std::this_thread::sleep_for(2s);
+    s->demo.Clear();
+    const auto g = s->desktop.ScreenBox(s->game);
+    ASSERT_TRUE(g);
+    Xdotool("mousemove " + std::to_string(g->x + g->width - 110) + " " + std::to_string(g->y + 20) + " click 1");
+    EXPECT_TRUE(WaitFor(10s, [&] { return !s->demo.Lines("GET /game/links.html").empty(); }))
+        << s->demo.Requests().value_or("");
+    EXPECT_TRUE(WaitFor(5s, [&] {
+        return ReadText(s->launcherLog).find("单击事件:/game/links.html#news\r\n") != std::string::npos;
+    })) << ReadText(s->launcherLog);
+    s->Shot("game-links-page");
+
+    // F5 in the page: the starting URL, not the page it shows now.
+    std::this_thread::sleep_for(1s);
+    s->demo.Clear();
+    Xdotool("mousemove " + std::to_string(g->x + g->width / 2) + " " + std::to_string(g->y + 300) + " click 1");
+    Xdotool("key F5");
+    EXPECT_TRUE(WaitFor(10s, [&] { return !s->demo.Lines("GET " + s->gameTarget).empty(); }))
+        << s->demo.Requests().value_or("");
+    EXPECT_TRUE(s->demo.Lines("GET /game/links.html").empty());
+    std::this_thread::sleep_for(2s);
+    s->Shot("game-reloaded");
+}
+
+TEST_F(FrameEndToEnd, KillingTheFrameEndsTheGameHostWithinTwoSeconds) {
+    ASSERT_TRUE(Alive(s->gameHost));
+    const auto killed = Clock::now();
+    s->launcher->Kill(SIGKILL);
+    EXPECT_TRUE(WaitFor(2500ms, [&] { return !Alive(s->gameHost); }));
+    EXPECT_LE(Clock::now() - killed, 2200ms);
+}
+
+}  // namespace
