@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <map>
 
+#include "app/utf.h"
 #include "update/update_test_support.h"
 
 extern char** environ;
@@ -362,7 +363,8 @@ TEST(WineUpdateEndToEndTest, AnOlderInstalledLauncherIsReplacedByTheServedOne) {
 
     Sandbox box;
     const std::string prefix = TempDir::Utf8(box.root.path() / "prefix");
-    const std::vector<std::string> wineEnv = {"WINEPREFIX=" + prefix, "WINEARCH=win32", "WINEDEBUG=-all"};
+    const std::vector<std::string> wineEnv = {"WINEPREFIX=" + prefix, "WINEARCH=win32", "WINEDEBUG=-all",
+                                              "WINEDLLOVERRIDES=winemenubuilder.exe=d"};
     const std::string wine = "/usr/lib/wine/wine";
     ASSERT_EQ(box.Run(wine, {wine, "wineboot", "-i"}, wineEnv), 0) << box.Output();
     struct WineServerStop {
@@ -427,6 +429,94 @@ TEST(WineUpdateEndToEndTest, AnOlderInstalledLauncherIsReplacedByTheServedOne) {
                      "Http QueryInfoStatusCode:200", "Content length:" + n, "Finish download,file size=" + n,
                      "Finish download,file md5=" + md5, "Finish download,current file md5=" + md5,
                      "Update success.Current Version:1.0.2.0", kSeparator}));
+}
+
+// The first start with the Windows build under Wine: folders, the archive, the Start-menu
+// links and the registry values (the prefix's registry files, read once Wine has stopped).
+// The program's resource script must include resources/archive.rc for the archive's part.
+std::string WineRegistryName(const std::u16string& text) {
+    std::string out;
+    for (const char16_t c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%04x", static_cast<unsigned>(c));
+            out += escaped;
+        }
+    }
+    return out;
+}
+
+TEST(WineInstallEndToEndTest, FirstStartMakesFoldersLinksAndRegistryValues) {
+    const char* windowsBuild = std::getenv("XINGHE_WINDOWS_BUILD");
+    if (!windowsBuild || !*windowsBuild) GTEST_SKIP() << "XINGHE_WINDOWS_BUILD is not set";
+    const std::string driverExe = std::string(windowsBuild) + "/xinghe-update-driver.exe";
+    ASSERT_TRUE(fs::exists(driverExe)) << windowsBuild;
+
+    Sandbox box;
+    const std::string prefix = TempDir::Utf8(box.root.path() / "prefix");
+    const std::vector<std::string> wineEnv = {"WINEPREFIX=" + prefix, "WINEARCH=win32", "WINEDEBUG=-all",
+                                              "WINEDLLOVERRIDES=winemenubuilder.exe=d"};
+    const std::string wine = "/usr/lib/wine/wine";
+    const std::string server = "/usr/lib/wine/wineserver";
+    ASSERT_EQ(box.Run(wine, {wine, "wineboot", "-i"}, wineEnv), 0) << box.Output();
+    fs::create_directories(fs::u8path(prefix + "/drive_c/bin"));
+    fs::copy_file(driverExe, prefix + "/drive_c/bin/xinghe-update-driver.exe");
+    std::vector<std::string> env = wineEnv;
+    env.push_back("XINGHE_DRIVER_ACTION=first-start");
+    box.Run(wine, {wine, "C:\\bin\\xinghe-update-driver.exe"}, env);
+    box.Run(server, {server, "-k"}, wineEnv);
+    box.Run(server, {server, "-w"}, wineEnv);
+
+    std::string user;
+    for (const auto& entry : fs::directory_iterator(fs::u8path(prefix + "/drive_c/users"))) {
+        if (entry.path().filename() != "Public") user = entry.path().filename().string();
+    }
+    ASSERT_FALSE(user.empty());
+    const std::string roaming = prefix + "/drive_c/users/" + user + "/AppData/Roaming";
+    const std::string dataFolder = roaming + "/Vexa/xinghe";
+    const std::string windowsData = "C:\\users\\" + user + "\\AppData\\Roaming\\Vexa\\xinghe";
+    const std::string installed = windowsData + "\\xinghe-update-driver.exe";
+
+    EXPECT_TRUE(TempDir::Read(dataFolder + "/xinghe-update-driver.exe") == TempDir::Read(driverExe));
+    const std::string settings = TempDir::Read(dataFolder + "/res/systemset.ini");
+    EXPECT_NE(settings.find("fullscreen=F11\r\nstart=1001\r\n[Start]\r\nfirststart=0\r\n"), std::string::npos) << settings;
+    EXPECT_EQ(TempDir::Read(dataFolder + "/res/uninstall.ico").size(), 1150u);
+
+    const std::string group = roaming + "/Microsoft/Windows/Start Menu/Programs/Vexa/星河";
+    const std::string gameLink = TempDir::Read(group + "/星河.lnk");
+    const std::string uninstallLink = TempDir::Read(group + "/卸载-星河.lnk");
+    ASSERT_FALSE(gameLink.empty());
+    ASSERT_FALSE(uninstallLink.empty());
+    EXPECT_NE(uninstallLink.find(Utf16Le(u"-u")), std::string::npos);
+    EXPECT_NE(uninstallLink.find(Utf16Le(Utf8ToUtf16(windowsData + "\\res\\uninstall.ico"))), std::string::npos);
+    // The arguments "1" as a counted string (Wine counts the terminator as well).
+    EXPECT_TRUE(gameLink.find(std::string("\x01\x00" "1\x00", 4)) != std::string::npos ||
+                gameLink.find(std::string("\x02\x00" "1\x00\x00\x00", 6)) != std::string::npos);
+
+    // Wine's registry files keep backslashes doubled and other characters as \x escapes.
+    auto quoted = [](std::string text) {
+        std::string out;
+        for (const char c : text) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+        return out;
+    };
+    const std::string machine = TempDir::Read(prefix + "/system.reg");
+    const std::string entryKey = "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\" +
+                                 WineRegistryName(u"云朵网星河") + "]";
+    const auto at = machine.find(entryKey);
+    ASSERT_NE(at, std::string::npos) << "no uninstall entry";
+    const std::string entry = machine.substr(at, machine.find("\n[", at + 1) - at);
+    EXPECT_NE(entry.find("\"Path\"=\"" + quoted(installed) + "\""), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\"UninstallString\"=\"" + quoted(installed) + " -u\""), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\"DisplayName\"=\"" + WineRegistryName(u"星河") + "\""), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\"Publisher\"=\"Vexa\""), std::string::npos) << entry;
+    const std::string userReg = TempDir::Read(prefix + "/user.reg");
+    const std::string profileKey = "[Software\\\\" + WineRegistryName(u"青松奇遇记") + "\\\\xinghe-update-driver\\\\" +
+                                   WineRegistryName(u"云朵网星河") + "]";
+    const auto profileAt = userReg.find(profileKey);
+    ASSERT_NE(profileAt, std::string::npos) << "no profile copy";
+    EXPECT_NE(userReg.find("\"Path\"=\"" + quoted(installed) + "\"", profileAt), std::string::npos);
 }
 
 }  // namespace
