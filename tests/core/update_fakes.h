@@ -148,3 +148,36 @@ public:
 };
 
 }  // namespace xh::testing
+
+namespace xh::testing {
+
+// Version texts by file, as the version resource would give them.
+class MapVersionInfo final : public IVersionInfo {
+public:
+    std::map<std::string, std::string> versions;  // path -> FileVersion; a missing path has none
+    std::optional<VersionResource> Read(const std::string& path) override {
+        const auto it = versions.find(path);
+        if (it == versions.end()) return std::nullopt;
+        VersionResource r;
+        r.translations = {{0x0804, 0x03a8}};
+        r.strings = {{"\\StringFileInfo\\080403a8\\FileVersion", it->second}};
+        return r;
+    }
+};
+
+class MemoryUserProfile final : public IUserProfile {
+public:
+    std::map<std::string, std::string> values;  // "section/key" -> value
+    int writes = 0;
+    std::string GetString(const std::string& section, const std::string& key, const std::string& def) override {
+        const auto it = values.find(section + "/" + key);
+        return it == values.end() ? def : it->second;
+    }
+    bool WriteString(const std::string& section, const std::string& key, const std::string& value) override {
+        values[section + "/" + key] = value;
+        ++writes;
+        return true;
+    }
+};
+
+}  // namespace xh::testing
