@@ -8,6 +8,8 @@
 #include <ole2.h>
 #include <gdiplus.h>
 
+#include "win32/frame_window.h"
+#include "win32/game_window.h"
 #include "win32/wide.h"
 
 namespace xh::win32 {
@@ -39,27 +41,13 @@ void Win32AppShell::ShutDown() {
     m_oleReady = false;
 }
 
-void Win32AppShell::RunFrameWindow() {
-    ::OutputDebugStringW(L"xinghe-launcher: the frame window is not available in this build yet\n");
-}
+void Win32AppShell::RunFrameWindow() { win32::RunFrameWindow(); }
 
 bool Win32AppShell::CreateGameWindow(std::int32_t frameWindow, const std::string& gameUrl) {
-    const std::wstring note = L"xinghe-launcher: the game window is not available in this build yet (frame " +
-                              std::to_wstring(frameWindow) + L", " + Widen(gameUrl) + L")\n";
-    ::OutputDebugStringW(note.c_str());
-    // Nothing would end a game host without a window, so it ends at once.
-    return false;
+    // Without a window nothing would end a game host, so it ends at once.
+    return win32::CreateGameWindow(frameWindow, gameUrl);
 }
 
-int Win32AppShell::RunMessageLoop() {
-    MSG msg{};
-    for (;;) {
-        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
-        if (got == 0) return static_cast<int>(msg.wParam);  // WM_QUIT
-        if (got == -1) return 0;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
+int Win32AppShell::RunMessageLoop() { return win32::RunGameMessageLoop(); }
 
 }  // namespace xh::win32
