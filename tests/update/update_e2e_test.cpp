@@ -342,9 +342,10 @@ TEST_F(InstallEndToEndTest, UninstallCancelledChangesNothingConfirmedLeavesOnlyW
 }
 
 
-// The same self-update with the Windows build under Wine, in a prefix of its own. Runs when
-// XINGHE_WINDOWS_BUILD names a Windows build folder (xinghe-launcher.exe and
-// xinghe-update-driver.exe in it); otherwise it is skipped.
+// The Windows build under Wine, each test in a prefix of its own inside the sandbox. These
+// run when XINGHE_WINDOWS_BUILD names a Windows build folder (xinghe-launcher.exe and
+// xinghe-update-driver.exe in it); otherwise they are skipped. The program's resource
+// script must include resources/archive.rc for the archive's part of the first start.
 std::string Utf16Le(const std::u16string& text) {
     std::string bytes;
     for (const char16_t c : text) {
@@ -354,90 +355,13 @@ std::string Utf16Le(const std::u16string& text) {
     return bytes;
 }
 
-TEST(WineUpdateEndToEndTest, AnOlderInstalledLauncherIsReplacedByTheServedOne) {
-    const char* windowsBuild = std::getenv("XINGHE_WINDOWS_BUILD");
-    if (!windowsBuild || !*windowsBuild) GTEST_SKIP() << "XINGHE_WINDOWS_BUILD is not set";
-    const std::string launcherExe = std::string(windowsBuild) + "/xinghe-launcher.exe";
-    const std::string driverExe = std::string(windowsBuild) + "/xinghe-update-driver.exe";
-    ASSERT_TRUE(fs::exists(launcherExe) && fs::exists(driverExe)) << windowsBuild;
-
-    Sandbox box;
-    const std::string prefix = TempDir::Utf8(box.root.path() / "prefix");
-    const std::vector<std::string> wineEnv = {"WINEPREFIX=" + prefix, "WINEARCH=win32", "WINEDEBUG=-all",
-                                              "WINEDLLOVERRIDES=winemenubuilder.exe=d"};
-    const std::string wine = "/usr/lib/wine/wine";
-    ASSERT_EQ(box.Run(wine, {wine, "wineboot", "-i"}, wineEnv), 0) << box.Output();
-    struct WineServerStop {
-        const Sandbox& box;
-        std::vector<std::string> env;
-        ~WineServerStop() {
-            box.Run("/usr/lib/wine/wineserver", {"wineserver", "-k"}, env);
-            box.Run("/usr/lib/wine/wineserver", {"wineserver", "-w"}, env);
-        }
-    } stop{box, wineEnv};
-
-    std::string roaming;
-    for (const auto& user : fs::directory_iterator(fs::u8path(prefix + "/drive_c/users"))) {
-        if (user.path().filename() != "Public" && fs::is_directory(user.path() / "AppData/Roaming")) {
-            roaming = TempDir::Utf8(user.path() / "AppData/Roaming");
-        }
-    }
-    ASSERT_FALSE(roaming.empty());
-    const std::string dataFolder = roaming + "/Vexa/xinghe";
-    fs::create_directories(fs::u8path(dataFolder + "/res"));
-    const std::string launcher = TempDir::Read(launcherExe);
-    std::string newer = launcher;
-    const auto key = newer.find(Utf16Le(u"FileVersion"));
-    ASSERT_NE(key, std::string::npos);
-    const auto value = newer.find(Utf16Le(u"1.0.1.0"), key);
-    ASSERT_NE(value, std::string::npos);
-    newer.replace(value, 14, Utf16Le(u"1.0.2.0"));
-    const std::string installed = dataFolder + "/xinghe-launcher.exe";
-    TempDir::Write(installed, launcher);
-    fs::create_directories(fs::u8path(prefix + "/drive_c/bin"));
-    fs::copy_file(driverExe, prefix + "/drive_c/bin/xinghe-launcher.exe");
-
-    testing::LoopbackServer server;
-    server.server.Get("/getClientVersion.php", [&](const httplib::Request& req, httplib::Response& res) {
-        res.set_content(req.get_param_value("v") == "1.0.1.0" ? server.Base() + "/files/xinghe-1.0.2.0.exe" : "0",
-                        "text/plain");
-    });
-    server.server.Get("/files/xinghe-1.0.2.0.exe", [&](const httplib::Request&, httplib::Response& res) {
-        res.set_content(newer, "application/octet-stream");
-    });
-    server.Start();
-
-    std::vector<std::string> env = wineEnv;
-    env.push_back("XINGHE_DRIVER_ACTION=update-check");
-    env.push_back("XINGHE_TEST_SERVICE=" + server.Base());
-    box.Run(wine, {wine, "C:\\bin\\xinghe-launcher.exe"}, env);
-    const std::string log = dataFolder + "/res/update.log";
-    const bool applied = WaitFor([&] {
-        const Lines lines = fs::exists(fs::u8path(log)) ? testing::ReadUpdateLogMessages(log) : Lines{};
-        return !lines.empty() && lines.back() == kSeparator && lines.size() > 3;
-    }, 60s);
-    server.Stop();
-    ASSERT_TRUE(applied) << box.Output();
-
-    EXPECT_TRUE(TempDir::Read(installed) == newer) << "the installed file is not the served one";
-    const std::string n = std::to_string(newer.size());
-    const std::string md5 = Md5(installed);
-    const std::string url = server.Base() + "/files/xinghe-1.0.2.0.exe";
-    EXPECT_EQ(testing::ReadUpdateLogMessages(log),
-              (Lines{server.Base() + "/getClientVersion.php?p=Vexa&g=xinghe&v=1.0.1.0", "Http QueryInfoStatusCode:200",
-                     "Server response check version msg:" + url, "ExcuUpdate,URL=" + url,
-                     "Http QueryInfoStatusCode:200", "Content length:" + n, "Finish download,file size=" + n,
-                     "Finish download,file md5=" + md5, "Finish download,current file md5=" + md5,
-                     "Update success.Current Version:1.0.2.0", kSeparator}));
-}
-
-// The first start with the Windows build under Wine: folders, the archive, the Start-menu
-// links and the registry values (the prefix's registry files, read once Wine has stopped).
-// The program's resource script must include resources/archive.rc for the archive's part.
-std::string WineRegistryName(const std::u16string& text) {
+// Wine's registry files keep backslashes doubled and characters beyond ASCII as \x escapes.
+std::string WineRegistryText(const std::string& utf8) {
     std::string out;
-    for (const char16_t c : text) {
-        if (c < 0x80) {
+    for (const char16_t c : Utf8ToUtf16(utf8)) {
+        if (c == u'\\') {
+            out += "\\\\";
+        } else if (c < 0x80) {
             out += static_cast<char>(c);
         } else {
             char escaped[8];
@@ -448,43 +372,112 @@ std::string WineRegistryName(const std::u16string& text) {
     return out;
 }
 
-TEST(WineInstallEndToEndTest, FirstStartMakesFoldersLinksAndRegistryValues) {
-    const char* windowsBuild = std::getenv("XINGHE_WINDOWS_BUILD");
-    if (!windowsBuild || !*windowsBuild) GTEST_SKIP() << "XINGHE_WINDOWS_BUILD is not set";
-    const std::string driverExe = std::string(windowsBuild) + "/xinghe-update-driver.exe";
-    ASSERT_TRUE(fs::exists(driverExe)) << windowsBuild;
+class WineEndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* build = std::getenv("XINGHE_WINDOWS_BUILD");
+        if (!build || !*build) GTEST_SKIP() << "XINGHE_WINDOWS_BUILD is not set";
+        launcherExe = std::string(build) + "/xinghe-launcher.exe";
+        driverExe = std::string(build) + "/xinghe-update-driver.exe";
+        ASSERT_TRUE(fs::exists(launcherExe) && fs::exists(driverExe)) << build;
+        ASSERT_EQ(box.Run(wine, {wine, "wineboot", "-i"}, env), 0) << box.Output();
+        booted = true;
+        for (const auto& entry : fs::directory_iterator(fs::u8path(prefix + "/drive_c/users"))) {
+            if (entry.path().filename() != "Public") user = entry.path().filename().string();
+        }
+        ASSERT_FALSE(user.empty());
+        roaming = prefix + "/drive_c/users/" + user + "/AppData/Roaming";
+        dataFolder = roaming + "/Vexa/xinghe";
+        windowsData = "C:\\users\\" + user + "\\AppData\\Roaming\\Vexa\\xinghe";
+        group = roaming + "/Microsoft/Windows/Start Menu/Programs/Vexa/星河";
+        fs::create_directories(fs::u8path(prefix + "/drive_c/bin"));
+    }
+    void TearDown() override {
+        if (booted) StopWine();
+    }
+    // Ends every Wine process of the prefix; the registry files are written then.
+    void StopWine() {
+        box.Run(server, {server, "-k"}, env);
+        box.Run(server, {server, "-w"}, env);
+    }
+    int RunWindows(const std::vector<std::string>& args, const std::vector<std::string>& extra = {}) {
+        std::vector<std::string> all = env;
+        all.insert(all.end(), extra.begin(), extra.end());
+        std::vector<std::string> argv = {wine};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return box.Run(wine, argv, all);
+    }
+    // The registry key's block of the prefix's file, "" when the key is not there.
+    std::string RegistryKey(const std::string& file, const std::string& key) {
+        const std::string text = TempDir::Read(prefix + "/" + file);
+        const auto at = text.find("[" + WineRegistryText(key) + "]");
+        if (at == std::string::npos) return {};
+        return text.substr(at, text.find("\n[", at + 1) - at);
+    }
 
     Sandbox box;
     const std::string prefix = TempDir::Utf8(box.root.path() / "prefix");
-    const std::vector<std::string> wineEnv = {"WINEPREFIX=" + prefix, "WINEARCH=win32", "WINEDEBUG=-all",
-                                              "WINEDLLOVERRIDES=winemenubuilder.exe=d"};
+    const std::vector<std::string> env = {"WINEPREFIX=" + prefix, "WINEARCH=win32", "WINEDEBUG=-all",
+                                          "WINEDLLOVERRIDES=winemenubuilder.exe=d"};
     const std::string wine = "/usr/lib/wine/wine";
     const std::string server = "/usr/lib/wine/wineserver";
-    ASSERT_EQ(box.Run(wine, {wine, "wineboot", "-i"}, wineEnv), 0) << box.Output();
-    fs::create_directories(fs::u8path(prefix + "/drive_c/bin"));
+    std::string launcherExe, driverExe, user, roaming, dataFolder, windowsData, group;
+    bool booted = false;
+};
+
+TEST_F(WineEndToEndTest, AnOlderInstalledLauncherIsReplacedByTheServedOne) {
+    fs::create_directories(fs::u8path(dataFolder + "/res"));
+    const std::string launcher = TempDir::Read(launcherExe);
+    std::string newer = launcher;
+    const auto key = newer.find(Utf16Le(u"FileVersion"));
+    ASSERT_NE(key, std::string::npos);
+    const auto value = newer.find(Utf16Le(u"1.0.1.0"), key);
+    ASSERT_NE(value, std::string::npos);
+    newer.replace(value, 14, Utf16Le(u"1.0.2.0"));
+    const std::string installed = dataFolder + "/xinghe-launcher.exe";
+    TempDir::Write(installed, launcher);
+    fs::copy_file(driverExe, prefix + "/drive_c/bin/xinghe-launcher.exe");
+
+    testing::LoopbackServer http;
+    http.server.Get("/getClientVersion.php", [&](const httplib::Request& req, httplib::Response& res) {
+        res.set_content(req.get_param_value("v") == "1.0.1.0" ? http.Base() + "/files/xinghe-1.0.2.0.exe" : "0",
+                        "text/plain");
+    });
+    http.server.Get("/files/xinghe-1.0.2.0.exe", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content(newer, "application/octet-stream");
+    });
+    http.Start();
+    RunWindows({"C:\\bin\\xinghe-launcher.exe"}, {"XINGHE_DRIVER_ACTION=update-check", "XINGHE_TEST_SERVICE=" + http.Base()});
+    const std::string log = dataFolder + "/res/update.log";
+    const bool applied = WaitFor([&] {
+        const Lines lines = fs::exists(fs::u8path(log)) ? testing::ReadUpdateLogMessages(log) : Lines{};
+        return !lines.empty() && lines.back() == kSeparator && lines.size() > 3;
+    }, 60s);
+    http.Stop();
+    ASSERT_TRUE(applied) << box.Output();
+
+    EXPECT_TRUE(TempDir::Read(installed) == newer) << "the installed file is not the served one";
+    const std::string n = std::to_string(newer.size());
+    const std::string md5 = Md5(installed);
+    const std::string url = http.Base() + "/files/xinghe-1.0.2.0.exe";
+    EXPECT_EQ(testing::ReadUpdateLogMessages(log),
+              (Lines{http.Base() + "/getClientVersion.php?p=Vexa&g=xinghe&v=1.0.1.0", "Http QueryInfoStatusCode:200",
+                     "Server response check version msg:" + url, "ExcuUpdate,URL=" + url,
+                     "Http QueryInfoStatusCode:200", "Content length:" + n, "Finish download,file size=" + n,
+                     "Finish download,file md5=" + md5, "Finish download,current file md5=" + md5,
+                     "Update success.Current Version:1.0.2.0", kSeparator}));
+}
+
+TEST_F(WineEndToEndTest, FirstStartThenUninstall) {
     fs::copy_file(driverExe, prefix + "/drive_c/bin/xinghe-update-driver.exe");
-    std::vector<std::string> env = wineEnv;
-    env.push_back("XINGHE_DRIVER_ACTION=first-start");
-    box.Run(wine, {wine, "C:\\bin\\xinghe-update-driver.exe"}, env);
-    box.Run(server, {server, "-k"}, wineEnv);
-    box.Run(server, {server, "-w"}, wineEnv);
+    RunWindows({"C:\\bin\\xinghe-update-driver.exe"}, {"XINGHE_DRIVER_ACTION=first-start"});
+    StopWine();
 
-    std::string user;
-    for (const auto& entry : fs::directory_iterator(fs::u8path(prefix + "/drive_c/users"))) {
-        if (entry.path().filename() != "Public") user = entry.path().filename().string();
-    }
-    ASSERT_FALSE(user.empty());
-    const std::string roaming = prefix + "/drive_c/users/" + user + "/AppData/Roaming";
-    const std::string dataFolder = roaming + "/Vexa/xinghe";
-    const std::string windowsData = "C:\\users\\" + user + "\\AppData\\Roaming\\Vexa\\xinghe";
     const std::string installed = windowsData + "\\xinghe-update-driver.exe";
-
     EXPECT_TRUE(TempDir::Read(dataFolder + "/xinghe-update-driver.exe") == TempDir::Read(driverExe));
     const std::string settings = TempDir::Read(dataFolder + "/res/systemset.ini");
     EXPECT_NE(settings.find("fullscreen=F11\r\nstart=1001\r\n[Start]\r\nfirststart=0\r\n"), std::string::npos) << settings;
     EXPECT_EQ(TempDir::Read(dataFolder + "/res/uninstall.ico").size(), 1150u);
-
-    const std::string group = roaming + "/Microsoft/Windows/Start Menu/Programs/Vexa/星河";
     const std::string gameLink = TempDir::Read(group + "/星河.lnk");
     const std::string uninstallLink = TempDir::Read(group + "/卸载-星河.lnk");
     ASSERT_FALSE(gameLink.empty());
@@ -495,28 +488,36 @@ TEST(WineInstallEndToEndTest, FirstStartMakesFoldersLinksAndRegistryValues) {
     EXPECT_TRUE(gameLink.find(std::string("\x01\x00" "1\x00", 4)) != std::string::npos ||
                 gameLink.find(std::string("\x02\x00" "1\x00\x00\x00", 6)) != std::string::npos);
 
-    // Wine's registry files keep backslashes doubled and other characters as \x escapes.
-    auto quoted = [](std::string text) {
-        std::string out;
-        for (const char c : text) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
-        return out;
-    };
-    const std::string machine = TempDir::Read(prefix + "/system.reg");
-    const std::string entryKey = "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\" +
-                                 WineRegistryName(u"云朵网星河") + "]";
-    const auto at = machine.find(entryKey);
-    ASSERT_NE(at, std::string::npos) << "no uninstall entry";
-    const std::string entry = machine.substr(at, machine.find("\n[", at + 1) - at);
-    EXPECT_NE(entry.find("\"Path\"=\"" + quoted(installed) + "\""), std::string::npos) << entry;
-    EXPECT_NE(entry.find("\"UninstallString\"=\"" + quoted(installed) + " -u\""), std::string::npos) << entry;
-    EXPECT_NE(entry.find("\"DisplayName\"=\"" + WineRegistryName(u"星河") + "\""), std::string::npos) << entry;
+    const std::string entryKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\云朵网星河";
+    const std::string profileKey = "Software\\青松奇遇记\\xinghe-update-driver\\云朵网星河";
+    const std::string entry = RegistryKey("system.reg", entryKey);
+    ASSERT_FALSE(entry.empty()) << "no uninstall entry";
+    EXPECT_NE(entry.find("\"Path\"=\"" + WineRegistryText(installed) + "\""), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\"UninstallString\"=\"" + WineRegistryText(installed) + " -u\""), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\"DisplayName\"=\"" + WineRegistryText("星河") + "\""), std::string::npos) << entry;
     EXPECT_NE(entry.find("\"Publisher\"=\"Vexa\""), std::string::npos) << entry;
-    const std::string userReg = TempDir::Read(prefix + "/user.reg");
-    const std::string profileKey = "[Software\\\\" + WineRegistryName(u"青松奇遇记") + "\\\\xinghe-update-driver\\\\" +
-                                   WineRegistryName(u"云朵网星河") + "]";
-    const auto profileAt = userReg.find(profileKey);
-    ASSERT_NE(profileAt, std::string::npos) << "no profile copy";
-    EXPECT_NE(userReg.find("\"Path\"=\"" + quoted(installed) + "\"", profileAt), std::string::npos);
+    const std::string profile = RegistryKey("user.reg", profileKey);
+    EXPECT_NE(profile.find("\"Path\"=\"" + WineRegistryText(installed) + "\""), std::string::npos) << profile;
+
+    // Cancelled: nothing changes.
+    const std::string cache = roaming + "/cache";
+    RunWindows({installed, "-u"}, {"XINGHE_TEST_ANSWER=2"});
+    StopWine();
+    EXPECT_FALSE(fs::exists(fs::u8path(cache)));
+    EXPECT_FALSE(RegistryKey("system.reg", entryKey).empty());
+
+    // Confirmed: the second stage runs from the copy in the cache folder.
+    RunWindows({installed, "-u"}, {"XINGHE_TEST_ANSWER=1"});
+    const bool cleaned = WaitFor([&] {
+        return !fs::exists(fs::u8path(dataFolder + "/res")) && !fs::exists(fs::u8path(roaming + "/Microsoft/Windows/Start Menu/Programs/Vexa"));
+    }, 60s);
+    StopWine();
+    ASSERT_TRUE(cleaned) << box.Output();
+    EXPECT_TRUE(RegistryKey("system.reg", entryKey).empty());
+    EXPECT_FALSE(RegistryKey("user.reg", profileKey).empty()) << "the profile copy stays";
+    EXPECT_TRUE(fs::exists(fs::u8path(cache + "/zqtstmpu.exe"))) << "the copy cannot remove itself";
+    EXPECT_TRUE(fs::is_directory(fs::u8path(dataFolder)));
+    EXPECT_FALSE(fs::exists(fs::u8path(dataFolder + "/xinghe-update-driver.exe")));
 }
 
 }  // namespace
