@@ -8,6 +8,7 @@
 #include "platform/ports.h"
 #include "resource.h"
 #include "win32/controls_gdiplus.h"
+#include "win32/login_view.h"
 #include "win32/wide.h"
 
 namespace xh::win32 {
@@ -18,13 +19,9 @@ constexpr std::array<int, 11> kBoundButtons{IDC_FRAME_CLOSE,      IDC_FRAME_MAXI
                                             IDC_FRAME_BOSSKEY,    IDC_FRAME_FULLSCREEN,  IDC_FRAME_UNUSED_1011,
                                             IDC_FRAME_REFRESH,    IDC_FRAME_CLEARCACHE};
 
-LoginRunner g_loginRunner = nullptr;
-
 HWND ToHwnd(WindowId id) { return reinterpret_cast<HWND>(static_cast<LONG_PTR>(id)); }
 
 }  // namespace
-
-void SetLoginRunner(LoginRunner runner) { g_loginRunner = runner; }
 
 Win32FrameWindow::Win32FrameWindow() = default;
 
@@ -312,7 +309,7 @@ bool StartGameProcess(WindowId frame, const std::string& gameUrl) {
 void RunFrameWindow() {
     Win32FrameWindow window;
     FrameHooks hooks;
-    hooks.runLogin = [] { return g_loginRunner ? g_loginRunner() : std::string(); };
+    hooks.runLogin = [] { return win32port::RunLoginModal(); };
     hooks.startGameProcess = [](WindowId frame, const std::string& url) { StartGameProcess(frame, url); };
     hooks.startThread = [](std::function<void()> run) { std::thread(std::move(run)).detach(); };
     CVidave_ZqDlg dialog(window, hooks);

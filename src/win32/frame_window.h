@@ -76,10 +76,6 @@ private:
     bool m_ended = false;
 };
 
-// The login window's modal run, with its captured game URL; set by the login's backend.
-using LoginRunner = std::string (*)();
-void SetLoginRunner(LoginRunner runner);
-
 // Normal mode: the frame with its login, then its game host.
 void RunFrameWindow();
 

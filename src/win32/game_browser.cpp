@@ -1,15 +1,13 @@
 #include "win32/game_browser.h"
 
 #include <exdisp.h>
-#include <exdispid.h>
 #include <mshtml.h>
 #include <mshtmdid.h>
 #include <ocidl.h>
-#include <oleidl.h>
 
-#include <functional>
 #include <vector>
 
+#include "win32/browser_site.h"
 #include "win32/wide.h"
 
 namespace xh::win32 {
@@ -133,115 +131,14 @@ private:
     ULONG m_refs = 1;
 };
 
-// The control's container: client site, in-place site and frame, and the receiver of the
-// browser's own events.
-class BrowserSite final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame, public IDispatch {
-public:
-    BrowserSite(HWND host, std::function<void()> documentComplete)
-        : m_host(host), m_documentComplete(std::move(documentComplete)) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IOleClientSite) {
-            *out = static_cast<IOleClientSite*>(this);
-        } else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite) {
-            *out = static_cast<IOleInPlaceSite*>(this);
-        } else if (iid == IID_IOleInPlaceUIWindow || iid == IID_IOleInPlaceFrame) {
-            *out = static_cast<IOleInPlaceFrame*>(this);
-        } else if (iid == IID_IDispatch || iid == DIID_DWebBrowserEvents2) {
-            *out = static_cast<IDispatch*>(this);
-        } else {
-            *out = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --m_refs;
-        if (left == 0) delete this;
-        return left;
-    }
-
-    // IOleClientSite
-    HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** out) override {
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
-
-    // IOleWindow
-    HRESULT STDMETHODCALLTYPE GetWindow(HWND* out) override {
-        *out = m_host;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-
-    // IOleInPlaceSite
-    HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos,
-                                               LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
-        *frame = static_cast<IOleInPlaceFrame*>(this);
-        AddRef();
-        *doc = nullptr;
-        ::GetClientRect(m_host, pos);
-        ::GetClientRect(m_host, clip);
-        info->fMDIApp = FALSE;
-        info->hwndFrame = m_host;
-        info->haccel = nullptr;
-        info->cAccelEntries = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
-
-    // IOleInPlaceUIWindow, IOleInPlaceFrame
-    HRESULT STDMETHODCALLTYPE GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
-    HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
-    HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
-
-    // DWebBrowserEvents2: DocumentComplete only; navigation and new windows keep their defaults.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        if (id == DISPID_DOCUMENTCOMPLETE && m_documentComplete) m_documentComplete();
-        return S_OK;
-    }
-
-private:
-    HWND m_host;
-    std::function<void()> m_documentComplete;
-    ULONG m_refs = 1;
-};
-
 LRESULT CALLBACK ViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     // The view's own context menu is swallowed; the page's comes from the control.
     if (message == WM_CONTEXTMENU) return 0;
     return ::DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-class OleGameBrowser final : public IHtmlBrowser {
+// The view's window hosts the control through the launcher's browser site.
+class OleGameBrowser final : public IHtmlBrowser, private IBrowserEvents {
 public:
     explicit OleGameBrowser(HWND gameWindow) : m_parent(gameWindow) {}
     ~OleGameBrowser() override;
@@ -257,55 +154,31 @@ public:
                                    m_parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kGameViewControlId)),
                                    wc.hInstance, nullptr);
         if (!m_view) return false;
-        m_site = new BrowserSite(m_view, [this] {
-            if (m_owner) m_owner->OnDocumentComplete("");
-        });
-        if (FAILED(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                      reinterpret_cast<void**>(m_object.Put())))) {
-            return true;  // a view without a page: the window is there, nothing is shown in it
-        }
-        m_object->SetClientSite(static_cast<IOleClientSite*>(m_site));
-        RECT rc{0, 0, r.Width(), r.Height()};
-        m_object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(m_site), 0, m_view, &rc);
-        m_object->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(m_browser.Put()));
-        ComPtr<IConnectionPointContainer> container;
-        if (SUCCEEDED(m_object->QueryInterface(IID_IConnectionPointContainer,
-                                               reinterpret_cast<void**>(container.Put()))) &&
-            SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, m_events.Put()))) {
-            m_events->Advise(static_cast<IDispatch*>(m_site), &m_eventsCookie);
-        }
+        // Without a control the view is an empty window: nothing is shown in it.
+        m_site = std::make_unique<CBrowserSite>(m_view);
+        if (m_site->Exists()) m_site->Activate({0, 0, r.Width(), r.Height()}, *this);
         return true;
     }
     bool HasWindow() override { return m_view && ::IsWindow(m_view); }
     void DestroyWindow() override {
-        DisconnectAll();
+        m_document.Reset();
+        m_site.reset();
         if (m_view && ::IsWindow(m_view)) ::DestroyWindow(m_view);
         m_view = nullptr;
     }
     void Navigate(const std::string& url) override {
-        if (!m_browser) return;
-        Bstr address(Widen(url));
-        VARIANT flags, empty;
-        ::VariantInit(&flags);
-        flags.vt = VT_I4;
-        flags.lVal = 0;
-        ::VariantInit(&empty);
-        m_browser->Navigate(address.Get(), &flags, &empty, &empty, &empty);
+        if (m_site && m_site->Exists()) m_site->Navigate(url);
     }
     void Move(const Rect& r, bool repaint) override {
         if (!HasWindow()) return;
         ::MoveWindow(m_view, r.left, r.top, r.Width(), r.Height(), repaint ? TRUE : FALSE);
-        ComPtr<IOleInPlaceObject> inPlace;
-        if (m_object && SUCCEEDED(m_object->QueryInterface(IID_IOleInPlaceObject,
-                                                           reinterpret_cast<void**>(inPlace.Put())))) {
-            RECT rc{0, 0, r.Width(), r.Height()};
-            inPlace->SetObjectRects(&rc, &rc);
-        }
+        if (m_site && m_site->Exists()) m_site->Place({0, 0, r.Width(), r.Height()});
     }
     std::uintptr_t TopLevelDocument() override {
-        if (!m_browser) return 0;
+        IWebBrowser2* browser = m_site ? m_site->GetWebBrowser() : nullptr;
+        if (!browser) return 0;
         m_document.Reset();
-        if (FAILED(m_browser->get_Document(m_document.Put()))) return 0;
+        if (FAILED(browser->get_Document(m_document.Put()))) return 0;
         return reinterpret_cast<std::uintptr_t>(m_document.Get());
     }
     std::uint32_t Advise(std::uintptr_t document) override {
@@ -322,10 +195,16 @@ public:
     }
 
     void SetOwner(CMyHtmlView* owner) { m_owner = owner; }
-    IOleObject* Object() const { return m_object.Get(); }
+    CBrowserSite* Site() const { return m_site.get(); }
 
 private:
-    bool FindDocumentEvents(std::uintptr_t document, ComPtr<IConnectionPoint>& point) {
+    // Every navigation is allowed; every completed document connects the sink again.
+    void BeforeNavigate(const std::string&, bool&) override {}
+    void DocumentComplete(const std::string& url) override {
+        if (m_owner) m_owner->OnDocumentComplete(url);
+    }
+
+    static bool FindDocumentEvents(std::uintptr_t document, ComPtr<IConnectionPoint>& point) {
         if (!document) return false;
         auto* dispatch = reinterpret_cast<IDispatch*>(document);
         ComPtr<IConnectionPointContainer> container;
@@ -335,36 +214,10 @@ private:
         return SUCCEEDED(container->FindConnectionPoint(kHtmlDocumentEvents2, point.Put()));
     }
 
-    void DisconnectAll() {
-        if (m_events) {
-            m_events->Unadvise(m_eventsCookie);
-            m_events.Reset();
-        }
-        if (m_object) {
-            m_object->Close(OLECLOSE_NOSAVE);
-            m_object->SetClientSite(nullptr);
-        }
-        m_browser.Reset();
-        m_document.Reset();
-        m_object.Reset();
-        if (m_site) {
-            m_site->Release();
-            m_site = nullptr;
-        }
-        if (m_sink) {
-            m_sink->Release();
-            m_sink = nullptr;
-        }
-    }
-
     HWND m_parent;
     HWND m_view = nullptr;
-    BrowserSite* m_site = nullptr;
+    std::unique_ptr<CBrowserSite> m_site;
     ClickSink* m_sink = nullptr;
-    ComPtr<IOleObject> m_object;
-    ComPtr<IWebBrowser2> m_browser;
-    ComPtr<IConnectionPoint> m_events;
-    DWORD m_eventsCookie = 0;
     ComPtr<IDispatch> m_document;
     CMyHtmlView* m_owner = nullptr;
 };
@@ -374,6 +227,7 @@ OleGameBrowser* g_browser = nullptr;
 
 OleGameBrowser::~OleGameBrowser() {
     DestroyWindow();
+    if (m_sink) m_sink->Release();
     if (g_browser == this) g_browser = nullptr;
 }
 
@@ -390,14 +244,8 @@ std::unique_ptr<IHtmlBrowser> MakeGameBrowser(HWND gameWindow) {
 }
 
 bool TranslateBrowserAccelerator(MSG& msg) {
-    if (!g_browser || msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
-    IOleObject* object = g_browser->Object();
-    if (!object) return false;
-    ComPtr<IOleInPlaceActiveObject> active;
-    if (FAILED(object->QueryInterface(IID_IOleInPlaceActiveObject, reinterpret_cast<void**>(active.Put())))) {
-        return false;
-    }
-    return active->TranslateAccelerator(&msg) == S_OK;
+    if (!g_browser || !g_browser->Site() || msg.message != WM_KEYDOWN) return false;
+    return g_browser->Site()->TranslatePageKey(msg.wParam, msg.lParam) == S_OK;
 }
 
 }  // namespace xh::win32

@@ -6,6 +6,7 @@
 #include "win32/windows_api.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -124,6 +125,10 @@ TEST_F(FrameWin32Test, FrameShowsItsTitleBarAndHostsTheGameWindowUntilItIsClosed
     }
     ::ReleaseDC(frame, dc);
     EXPECT_GT(textPixels, 5);
+    // Time for a screenshot of the frame from outside, when asked for.
+    if (const char* hold = std::getenv("XINGHE_FRAME_HOLD_MS")) {
+        PumpUntil(std::chrono::milliseconds(std::atoi(hold)), [] { return false; });
+    }
 
     // Restored: the frame's size changes and the game window follows.
     ::SendMessageW(frame, WM_COMMAND, kBtnRestore, 0);
