@@ -138,5 +138,32 @@ for program in "${PROGRAMS[@]}"; do
   total_failed=$((total_failed + failed))
 done
 
+# The login window and its pop-up as real windows on this display, checked by screenshots.
+login_probe=$(find_program login_win32/xinghe-login-probe.exe || true)
+if [ -z "$login_probe" ]; then
+  echo "run-wine-tests: login_win32/xinghe-login-probe.exe was not built" >&2
+  total_failed=$((total_failed + 1))
+else
+  out="$work/login-gui.log"
+  echo "run-wine-tests: login window GUI check"
+  timeout "$SUITE_TIMEOUT" python3 "$ROOT/tests/login_win32/check_login_gui.py" "$login_probe" \
+    "$ROOT/resources/images" 2>&1 | tr -d '\r' >"$out"
+  status=${PIPESTATUS[0]}
+  cat "$out"
+  passed=$(sed -n 's/^login-gui: \([0-9][0-9]*\) passed, \([0-9][0-9]*\) failed$/\1/p' "$out" | tail -n 1)
+  failed=$(sed -n 's/^login-gui: \([0-9][0-9]*\) passed, \([0-9][0-9]*\) failed$/\2/p' "$out" | tail -n 1)
+  passed=${passed:-0}
+  failed=${failed:-0}
+  if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then
+    echo "run-wine-tests: the login window GUI check ended with status $status" >&2
+    failed=1
+  fi
+  total_passed=$((total_passed + passed))
+  total_failed=$((total_failed + failed))
+  # The probe's Windows process may outlive its loader when a check fails early.
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$WINESERVER" -w >/dev/null 2>&1 || true
+fi
+
 echo "wine: $total_passed passed, $total_failed failed"
 [ "$total_failed" -eq 0 ]
