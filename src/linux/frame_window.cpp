@@ -18,6 +18,9 @@
 #include <gdk/gdkx.h>
 #undef FillTiled  // a fill style of Xlib; ours is the drawing function
 
+extern "C" const unsigned char xinghe_frame_icon_begin[];
+extern "C" const unsigned char xinghe_frame_icon_end[];
+
 namespace xh::linuxport {
 namespace {
 
@@ -78,6 +81,7 @@ LinuxFrameWindow::LinuxFrameWindow() {
     g_signal_connect(w, "configure-event", G_CALLBACK(OnConfigure), this);
     g_signal_connect(w, "window-state-event", G_CALLBACK(OnWindowState), this);
     g_signal_connect(w, "delete-event", G_CALLBACK(OnDelete), this);
+    g_signal_connect(w, "key-press-event", G_CALLBACK(OnKey), this);
     // The window id is the frame's handle from the start, before it is ever shown.
     gtk_widget_realize(w);
     gdk_window_add_filter(gtk_widget_get_window(w), OnXEvent, this);
@@ -183,9 +187,7 @@ CTouchButton& LinuxFrameWindow::Button(int id) {
         m_places[id] = place;
         button->Create(
             m_fixed, id, ToPixelRect(place), [this](cairo_t* cr) { DrawTitleBar(cr, m_rect.Width()); },
-            [this](int clicked) {
-                if (m_dialog) m_dialog->OnCommand(clicked);
-            });
+            [this](int clicked) { OnCommand(clicked); });
         gtk_widget_show(button->Widget());
     }
     return *button;
@@ -216,8 +218,10 @@ void LinuxFrameWindow::Invalidate(const Rect& rect, bool) {
 }
 
 void LinuxFrameWindow::SetBigIcon() {
-    // The program's icon is the launcher's picture; the taskbar shows it.
-    if (GdkPixbuf* icon = LoadPngImage(kTitleLeftPng)) gtk_window_set_icon(m_window, icon);
+    // Icon 180, decoded once; the icon file's largest picture.
+    static const PixbufPtr icon = DecodePicture(
+        std::span<const unsigned char>(xinghe_frame_icon_begin, static_cast<std::size_t>(xinghe_frame_icon_end - xinghe_frame_icon_begin)));
+    if (icon) gtk_window_set_icon(m_window, icon.get());
 }
 
 std::optional<Rect> LinuxFrameWindow::TaskbarRect() { return DockWindowRect(GdkXDisplay()); }
@@ -346,10 +350,21 @@ gboolean LinuxFrameWindow::OnWindowState(GtkWidget*, GdkEventWindowState* event,
     return FALSE;
 }
 
+void LinuxFrameWindow::OnCommand(int id) {
+    if (m_dialog) m_dialog->OnCommand(id);
+}
+
+void LinuxFrameWindow::OnSysClose() {
+    if (m_dialog) m_dialog->OnSysCommand(SysCommand::Close);
+}
+
 gboolean LinuxFrameWindow::OnDelete(GtkWidget*, GdkEvent*, gpointer self) {
-    auto* me = static_cast<LinuxFrameWindow*>(self);
-    if (me->m_dialog) me->m_dialog->OnSysCommand(SysCommand::Close);
+    static_cast<LinuxFrameWindow*>(self)->OnSysClose();
     return TRUE;  // only a confirmed prompt ends the frame
+}
+
+gboolean LinuxFrameWindow::OnKey(GtkWidget*, GdkEventKey* event, gpointer self) {
+    return static_cast<LinuxFrameWindow*>(self)->OnKeyPress(*event);
 }
 
 GdkFilterReturn LinuxFrameWindow::OnXEvent(GdkXEvent* xevent, GdkEvent*, gpointer self) {

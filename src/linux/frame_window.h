@@ -53,6 +53,12 @@ public:
 
 protected:
     CVidave_ZqDlg* Dialog() { return m_dialog; }
+    // WM_COMMAND from the title-bar buttons; what the frame does not handle is dropped.
+    virtual void OnCommand(int id);
+    // The window manager's close (Alt+F4, the taskbar): SC_CLOSE.
+    virtual void OnSysClose();
+    // Keys that reach the frame's own window; true when used up.
+    virtual bool OnKeyPress(const GdkEventKey& /*event*/) { return false; }
 
 private:
     void DrawTitleBar(cairo_t* cr, int width);
@@ -63,6 +69,7 @@ private:
     static gboolean OnConfigure(GtkWidget*, GdkEventConfigure* event, gpointer self);
     static gboolean OnWindowState(GtkWidget*, GdkEventWindowState* event, gpointer self);
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
+    static gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer self);
     static GdkFilterReturn OnXEvent(GdkXEvent* xevent, GdkEvent*, gpointer self);
 
     GtkWindow* m_window = nullptr;

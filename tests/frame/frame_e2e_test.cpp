@@ -395,6 +395,7 @@ TEST_F(FrameEndToEnd, GameWindowFollowsRestoreMoveAndMaximise) {
     EXPECT_TRUE(WaitFor(5s, [&] { return s->desktop.ScreenBox(s->frame) == Box{140, 50, 1000, 700}; }))
         << *s->desktop.ScreenBox(s->frame);
     EXPECT_TRUE(s->Settled([&] { return s->GameCoversClient(); })) << s->GameCoversClient().message();
+    std::this_thread::sleep_for(1500ms);  // the page repaints at its new size
     s->Shot("frame-restored");
 
     // Dragged by its title bar.
@@ -430,6 +431,7 @@ TEST_F(FrameEndToEnd, LinkClickWritesTheDebugLineAndRefreshAndF5LoadTheStartingU
     EXPECT_TRUE(WaitFor(5s, [&] {
         return ReadText(s->launcherLog).find("单击事件:/game/links.html#news\r\n") != std::string::npos;
     })) << ReadText(s->launcherLog);
+    std::this_thread::sleep_for(1500ms);
     s->Shot("game-links-page");
 
     // F5 in the page: the starting URL, not the page it shows now.
