@@ -185,11 +185,12 @@ std::string Win32LoginWindow::DoModal(CVidaveLogin& login) {
                 ::DispatchMessageW(&msg);
             }
         }
-        if (m_popup && m_popup->GetSafeHwnd()) ::ShowWindow(m_popup->GetSafeHwnd(), SW_HIDE);
-        ::ShowWindow(m_hWnd.get(), SW_HIDE);
     }
+    // Unbound first: hiding the login must not make the pop-up follow and show itself again.
     m_login = nullptr;
     if (m_popup) m_popup->Bind(nullptr);
+    if (m_hWnd) ::ShowWindow(m_hWnd.get(), SW_HIDE);
+    if (m_popup && m_popup->GetSafeHwnd()) ::ShowWindow(m_popup->GetSafeHwnd(), SW_HIDE);
     return login.GetGameUrl();
 }
 
