@@ -5,9 +5,10 @@
 
 Runs xinghe-login-probe.exe with the caller's DISPLAY and WINEPREFIX, takes screenshots of
 the display with ImageMagick's `import` and compares them with the pictures the windows are
-made of (PNG 319, bitmap 318, PNG 320 and 323); then closes through the pop-up's close
-button: the question box must appear, a declined exit must leave the login, a confirmed one
-must end the probe with status 0. Prints one "PASS name" or "FAIL name: why" line per check
+made of (PNG 319, bitmap 318, PNG 320 and 323); then drags the login by its picture (the
+pop-up must follow) and closes through the pop-up's close button and Alt+F4: the question
+box must appear, a declined exit must leave the login, a confirmed one must end the probe
+with status 0. Prints one "PASS name" or "FAIL name: why" line per check
 and, last, "login-gui: N passed, N failed"; the exit status is 1 when anything failed.
 """
 import os
@@ -75,13 +76,17 @@ def compare(shot, points, name):
         report(name, not wrong, "%d of %d points differ, first %s" % (len(wrong), len(seen), wrong[:3]))
 
 
-def windows():
-    """Named top-level windows: name -> (x, y, w, h)."""
-    out = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
-    found = {}
-    for m in re.finditer(r'"([^"]*)": \(.*?\)\s+(\d+)x(\d+)\+(-?\d+)\+(-?\d+)', out):
-        found[m.group(1)] = (int(m.group(4)), int(m.group(5)), int(m.group(2)), int(m.group(3)))
-    return found
+def window(name):
+    """(x, y, w, h) of the mapped top-level window with exactly this name, or None."""
+    ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % name], capture_output=True,
+                         text=True).stdout.split()
+    for wid in ids:
+        info = subprocess.run(["xwininfo", "-id", wid], capture_output=True, text=True).stdout
+        values = dict(re.findall(r"^\s*(Absolute upper-left [XY]|Width|Height):\s+(-?\d+)", info, re.M))
+        if len(values) == 4:
+            return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]), int(values["Width"]),
+                    int(values["Height"]))
+    return None
 
 
 def wait_for(condition, seconds):
@@ -170,7 +175,28 @@ def main():
 
         # Closing asks; declined, everything stays.
         def box():
-            return windows().get("关闭提示")
+            return window("关闭提示")
+
+        # Any opaque pixel of the picture drags the login, and the pop-up keeps its place on it.
+        grip = (300, 650)
+        if login_png.at(*grip)[3] != 255 or in_popup(*grip):
+            report("dragging the login", False, "the grip point is not on the opaque picture")
+            return
+        start = (login[0] + grip[0], login[1] + grip[1])
+        subprocess.run(["xdotool", "mousemove", str(start[0]), str(start[1]), "sleep", "0.3", "mousedown", "1",
+                        "sleep", "0.3", "mousemove", str(start[0] + 20), str(start[1] + 10), "sleep", "0.2",
+                        "mousemove", str(start[0] + 50), str(start[1] + 20), "sleep", "0.3", "mouseup", "1"],
+                       check=True)
+        moved = wait_for(lambda: (window("星河登录器") or login)[:2] != login[:2], 10)
+        now = window("星河登录器") or login
+        report("dragging the picture moves the login", moved and now[:2] == (login[0] + 50, login[1] + 20),
+               "now at %s" % (now[:2],))
+        time.sleep(1.0)
+        shot = screenshot(work, "dragged.png")
+        popup = (now[0] + POPUP_OFFSET[0], now[1] + POPUP_OFFSET[1]) + POPUP_SIZE
+        points = [(popup[0] + CLOSE_BUTTON[0] + x, popup[1] + CLOSE_BUTTON[1] + y, close_png.at(x, y)[:3])
+                  for y in range(CLOSE_BUTTON[3]) for x in range(CLOSE_BUTTON[2]) if close_png.at(x, y)[3] == 255]
+        compare(shot, points, "the pop-up follows the dragged login")
 
         click(*centre(popup[:2], CLOSE_BUTTON))
         shown = wait_for(box, 15)
@@ -182,8 +208,17 @@ def main():
         gone = wait_for(lambda: not box(), 15)
         report("a declined exit closes the box", gone, "the box stayed")
         time.sleep(1.0)
-        report("a declined exit leaves the login", proc.poll() is None and "星河登录器" in windows(),
+        report("a declined exit leaves the login", proc.poll() is None and window("星河登录器") is not None,
                "the probe ended or its window went")
+
+        subprocess.run(["xdotool", "key", "alt+F4"], check=True)
+        shown = wait_for(box, 15)
+        report("Alt+F4 asks", bool(shown), "no question box appeared")
+        if not shown:
+            return
+        click(*centre(shown[:2], BOX_CANCEL))
+        report("Alt+F4 declined leaves the login", wait_for(lambda: not box(), 15) and proc.poll() is None,
+               "the box stayed or the probe ended")
 
         click(*centre(popup[:2], CLOSE_BUTTON))
         shown = wait_for(box, 15)
