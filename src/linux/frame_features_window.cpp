@@ -1,0 +1,175 @@
+#include "linux/frame_features_window.h"
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+// Xlib last: its macros clash with names in the headers above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <gdk/gdkx.h>
+
+namespace xh::linuxport {
+namespace {
+
+// How long the worker waits for the game host's engine to answer one request.
+constexpr std::chrono::milliseconds kEngineTimeout{5000};
+
+// The window the window manager calls active (_NET_ACTIVE_WINDOW).
+Window ActiveWindow() {
+    Display* display = GdkXDisplay();
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    Window active = 0;
+    GdkDisplay* gd = gdk_display_get_default();
+    gdk_x11_display_error_trap_push(gd);
+    if (XGetWindowProperty(display, DefaultRootWindow(display), XInternAtom(display, "_NET_ACTIVE_WINDOW", False), 0,
+                           1, False, XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
+        data && format == 32 && count == 1) {
+        active = *reinterpret_cast<Window*>(data);
+    }
+    if (data) XFree(data);
+    gdk_x11_display_error_trap_pop_ignored(gd);
+    return active;
+}
+
+FrameKey FrameKeyOf(guint keyval) {
+    switch (keyval) {
+        case GDK_KEY_Return:
+        case GDK_KEY_KP_Enter: return FrameKey::Enter;
+        case GDK_KEY_Escape: return FrameKey::Escape;
+        case GDK_KEY_F5: return FrameKey::F5;
+        default: return FrameKey::Other;
+    }
+}
+
+}  // namespace
+
+LinuxFrameFeatures::LinuxFrameFeatures(GtkWindow* frame, CVidave_ZqDlg& dialog, IFrameView& view,
+                                       FrameModeFlags flags, std::function<void(int)> command,
+                                       std::function<void()> endDialog)
+    : m_frame(frame),
+      m_view(view),
+      m_command(std::move(command)),
+      m_endDialog(std::move(endDialog)),
+      m_tray([this](TrayMouse mouse) { m_features->OnTrayNotify(mouse); }),
+      m_menu([this](int id) { m_command(id); }),
+      m_hotKeys([this](int id) { m_features->OnHotKey(id); }) {
+    CacheCleaningPorts cache;
+    cache.openUrlCache = [](WindowId game) -> std::unique_ptr<IUrlCache> {
+        return std::make_unique<EngineUrlCache>(game, kEngineTimeout);
+    };
+    cache.folder = &m_cacheFolder;
+    cache.debug = WriteDebugLine;
+    m_features = std::make_unique<FrameFeatures>(dialog, view, *this, flags, FeaturePorts{m_tray, m_hotKeys, cache});
+    g_signal_connect(m_frame, "key-press-event", G_CALLBACK(OnKeyPress), this);
+}
+
+LinuxFrameFeatures::~LinuxFrameFeatures() {
+    g_signal_handlers_disconnect_by_func(m_frame, reinterpret_cast<gpointer>(OnKeyPress), this);
+    // The icon goes before the tray that shows it.
+    m_features.reset();
+}
+
+void LinuxFrameFeatures::CreateNoticeOverlay() {
+    if (m_overlayCreated) return;
+    m_overlay.Create(m_frame);
+    m_overlayCreated = true;
+}
+
+bool LinuxFrameFeatures::IsVisible() { return gtk_widget_get_visible(GTK_WIDGET(m_frame)); }
+
+void LinuxFrameFeatures::Show() { gtk_widget_show(GTK_WIDGET(m_frame)); }
+
+void LinuxFrameFeatures::Hide() { gtk_widget_hide(GTK_WIDGET(m_frame)); }
+
+void LinuxFrameFeatures::SetForeground() {
+    GdkWindow* gw = gtk_widget_get_window(GTK_WIDGET(m_frame));
+    // Bringing a minimised window forward would restore it; SetForegroundWindow does not.
+    if (!gw || (gdk_window_get_state(gw) & GDK_WINDOW_STATE_ICONIFIED)) return;
+    gtk_window_present_with_time(m_frame, gdk_x11_get_server_time(gw));
+}
+
+bool LinuxFrameFeatures::IsTopParentActive() {
+    GdkWindow* gw = gtk_widget_get_window(GTK_WIDGET(m_frame));
+    return gw && IsVisible() && ActiveWindow() == gdk_x11_window_get_xid(gw);
+}
+
+Rect LinuxFrameFeatures::ScreenRect() {
+    GdkWindow* gw = gtk_widget_get_window(GTK_WIDGET(m_frame));
+    if (!gw) return {};
+    int x = 0, y = 0;
+    gdk_window_get_origin(gw, &x, &y);
+    return {x, y, x + gdk_window_get_width(gw), y + gdk_window_get_height(gw)};
+}
+
+Rect LinuxFrameFeatures::PrimaryScreen() {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    if (!monitor) monitor = gdk_display_get_monitor(display, 0);
+    GdkRectangle screen{0, 0, 0, 0};
+    if (monitor) gdk_monitor_get_geometry(monitor, &screen);
+    return {0, 0, screen.width, screen.height};
+}
+
+void LinuxFrameFeatures::CoverScreen(const Rect&) {
+    // A window manager keeps a maximised window inside the work area; only its fullscreen
+    // state covers the panel as well.
+    gtk_window_fullscreen(m_frame);
+}
+
+void LinuxFrameFeatures::UncoverScreen() { gtk_window_unfullscreen(m_frame); }
+
+void LinuxFrameFeatures::UpdateWindow() { gtk_widget_queue_draw(GTK_WIDGET(m_frame)); }
+
+Point LinuxFrameFeatures::CursorPos() {
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
+    int x = 0, y = 0;
+    if (pointer) gdk_device_get_position(pointer, nullptr, &x, &y);
+    return {x, y};
+}
+
+void LinuxFrameFeatures::TrackTrayMenu(const Point& at) { m_menu.Popup(at); }
+
+void LinuxFrameFeatures::ShowNoticeOverlay(const Rect& screen) {
+    CreateNoticeOverlay();
+    m_overlay.ShowOver({screen.left, screen.top, screen.Width(), screen.Height()});
+}
+
+void LinuxFrameFeatures::HideNoticeOverlay() {
+    if (m_overlayCreated) m_overlay.Hide();
+}
+
+void LinuxFrameFeatures::StartWorker(std::function<void()> work) {
+    std::thread(std::move(work)).detach();
+}
+
+void LinuxFrameFeatures::SendCommand(int id) {
+    // Runs on the GTK thread; the sender waits as SendMessage does.
+    struct Call {
+        LinuxFrameFeatures* self;
+        std::weak_ptr<int> alive;
+        int id;
+        std::promise<void> done;
+    };
+    auto* call = new Call{this, m_alive, id, {}};
+    std::future<void> done = call->done.get_future();
+    g_idle_add(
+        [](gpointer data) -> gboolean {
+            std::unique_ptr<Call> c(static_cast<Call*>(data));
+            if (!c->alive.expired()) c->self->m_command(c->id);
+            c->done.set_value();
+            return G_SOURCE_REMOVE;
+        },
+        call);
+    done.wait();
+}
+
+gboolean LinuxFrameFeatures::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer) {
+    // Enter and Escape never reach the window's default handling; F5 is used up.
+    return FrameFeatures::PreTranslateKeyDown(FrameKeyOf(event->keyval)) != KeyRoute::Default;
+}
+
+}  // namespace xh::linuxport
