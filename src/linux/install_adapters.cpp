@@ -134,10 +134,10 @@ public:
 class DesktopEntryShortcuts final : public IShortcuts {
 public:
     std::string Extension() override { return ".desktop"; }
-    bool Create(const std::string& linkPath, const ShortcutSpec& spec) override {
+    bool Create(const std::string& linkPath, const ShortcutDetails& details) override {
         std::string name = linkPath.substr(linkPath.find_last_of("\\/") + 1);
         if (name.size() > Extension().size()) name.resize(name.size() - Extension().size());
-        return m_files.WriteFile(linkPath, DesktopEntryText(name, spec));
+        return m_files.WriteFile(linkPath, DesktopEntryText(name, details));
     }
 
 private:
@@ -372,12 +372,12 @@ std::string EscapeValue(const std::string& text) {
 
 }  // namespace
 
-std::string DesktopEntryText(const std::string& name, const ShortcutSpec& spec) {
-    std::string exec = QuoteExecArgument(NativePath(spec.target));
-    if (!spec.arguments.empty()) exec += " " + QuoteExecArgument(spec.arguments);
+std::string DesktopEntryText(const std::string& name, const ShortcutDetails& details) {
+    std::string exec = QuoteExecArgument(NativePath(details.target));
+    if (!details.arguments.empty()) exec += " " + QuoteExecArgument(details.arguments);
     std::string text = "[Desktop Entry]\nType=Application\nName=" + EscapeValue(name) + "\nExec=" + EscapeValue(exec) +
                        "\nTerminal=false\n";
-    if (!spec.iconPath.empty()) text += "Icon=" + EscapeValue(NativePath(spec.iconPath)) + "\n";
+    if (!details.iconPath.empty()) text += "Icon=" + EscapeValue(NativePath(details.iconPath)) + "\n";
     return text;
 }
 

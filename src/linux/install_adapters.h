@@ -18,8 +18,8 @@ void InstallUpdatePorts(Ports& target);
 // The machine-wide uninstall entries kept as folders below `root`.
 std::unique_ptr<IUninstallRegistry> MakeFolderUninstallRegistry(const std::string& root);
 
-// The text of a freedesktop entry that starts `spec.target` with its arguments.
-std::string DesktopEntryText(const std::string& name, const ShortcutSpec& spec);
+// The text of a freedesktop entry that starts `details.target` with its arguments.
+std::string DesktopEntryText(const std::string& name, const ShortcutDetails& details);
 
 // $XDG_CONFIG_HOME/user-dirs.dirs's desktop folder, or $HOME/Desktop.
 std::string XdgDesktopFolder();

@@ -160,7 +160,7 @@ public:
     virtual std::optional<std::string> Desktop() = 0;
 };
 
-struct ShortcutSpec {
+struct ShortcutDetails {
     std::string target;
     std::string arguments;
     std::string iconPath;  // "" leaves the icon to the target
@@ -173,7 +173,7 @@ public:
     // ".lnk" on Windows; the file name ending of this platform's shortcuts.
     virtual std::string Extension() = 0;
     // Writes (or replaces) the shortcut file at `linkPath`.
-    virtual bool Create(const std::string& linkPath, const ShortcutSpec& spec) = 0;
+    virtual bool Create(const std::string& linkPath, const ShortcutDetails& details) = 0;
 };
 
 enum class KeyCreation { Failed, CreatedNew, OpenedExisting };

@@ -51,15 +51,15 @@ bool IsVersionZero(const std::string& text) { return CompareVersionTexts(text, "
 
 bool CreateShortcut(const std::string& arguments, const std::string& target, const std::string& folder,
                     const std::string& name, bool withUninstallIcon) {
-    ShortcutSpec spec;
-    spec.target = target;
-    spec.arguments = arguments;
+    ShortcutDetails details;
+    details.target = target;
+    details.arguments = arguments;
     if (withUninstallIcon) {
         const char sep = ports().folders->PathSeparator();
-        spec.iconPath = FolderPart(target) + sep + "res" + sep + "uninstall.ico";
-        spec.iconIndex = 0;
+        details.iconPath = FolderPart(target) + sep + "res" + sep + "uninstall.ico";
+        details.iconIndex = 0;
     }
-    return ports().shortcuts->Create(JoinPath(folder, name), spec);
+    return ports().shortcuts->Create(JoinPath(folder, name), details);
 }
 
 std::string FetchUrlText(const std::string& url) {

@@ -70,7 +70,7 @@ private:
 class ShellLinks final : public IShortcuts {
 public:
     std::string Extension() override { return ".lnk"; }
-    bool Create(const std::string& linkPath, const ShortcutSpec& spec) override {
+    bool Create(const std::string& linkPath, const ShortcutDetails& details) override {
         ComScope com;
         ComPtr<IShellLinkW> link;
         if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
@@ -79,10 +79,10 @@ public:
         }
         ComPtr<IPersistFile> file = link.As<IPersistFile>(IID_IPersistFile);
         if (!file) return false;
-        link->SetPath(Widen(spec.target).c_str());
-        link->SetArguments(Widen(spec.arguments).c_str());
+        link->SetPath(Widen(details.target).c_str());
+        link->SetArguments(Widen(details.arguments).c_str());
         link->SetDescription(L"");
-        if (!spec.iconPath.empty()) link->SetIconLocation(Widen(spec.iconPath).c_str(), spec.iconIndex);
+        if (!details.iconPath.empty()) link->SetIconLocation(Widen(details.iconPath).c_str(), details.iconIndex);
         link->SetShowCmd(SW_SHOWNORMAL);
         return SUCCEEDED(file->Save(Widen(linkPath).c_str(), TRUE));
     }

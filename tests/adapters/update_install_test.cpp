@@ -254,12 +254,12 @@ TEST_F(InstallAdaptersTest, FoldersAreEmptyUnlessTheyListSomething) {
 
 #ifndef _WIN32
 TEST(LinuxInstallAdaptersTest, DesktopEntriesStartTheTargetWithItsArguments) {
-    ShortcutSpec spec{"/home/a b/Vexa/xinghe/xinghe-launcher", "-u", "/home/a b/Vexa/xinghe/res/uninstall.ico", 0};
-    EXPECT_EQ(linuxport::DesktopEntryText("卸载-星河", spec),
+    ShortcutDetails details{"/home/a b/Vexa/xinghe/xinghe-launcher", "-u", "/home/a b/Vexa/xinghe/res/uninstall.ico", 0};
+    EXPECT_EQ(linuxport::DesktopEntryText("卸载-星河", details),
               "[Desktop Entry]\nType=Application\nName=卸载-星河\n"
               "Exec=\"/home/a b/Vexa/xinghe/xinghe-launcher\" -u\nTerminal=false\n"
               "Icon=/home/a b/Vexa/xinghe/res/uninstall.ico\n");
-    ShortcutSpec plain{"/opt/x$1/launcher", "1", "", 0};
+    ShortcutDetails plain{"/opt/x$1/launcher", "1", "", 0};
     EXPECT_EQ(linuxport::DesktopEntryText("星河", plain),
               "[Desktop Entry]\nType=Application\nName=星河\nExec=\"/opt/x\\\\$1/launcher\" 1\nTerminal=false\n");
 }

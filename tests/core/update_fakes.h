@@ -109,8 +109,8 @@ class MemoryShortcuts final : public IShortcuts {
 public:
     explicit MemoryShortcuts(MemoryFileSystem& files) : m_files(files) {}
     std::string Extension() override { return ".lnk"; }
-    bool Create(const std::string& linkPath, const ShortcutSpec& spec) override {
-        return m_files.WriteFile(linkPath, spec.target + "|" + spec.arguments + "|" + spec.iconPath);
+    bool Create(const std::string& linkPath, const ShortcutDetails& details) override {
+        return m_files.WriteFile(linkPath, details.target + "|" + details.arguments + "|" + details.iconPath);
     }
 
 private:
