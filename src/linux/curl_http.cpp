@@ -85,6 +85,11 @@ public:
         if (m_offset == m_body.size()) {
             m_body.clear();
             m_offset = 0;
+        } else if (m_offset >= kBufferLimit) {
+            // Drop what was handed out, or a reader that never empties the buffer exactly
+            // would keep the whole body in memory.
+            m_body.erase(0, m_offset);
+            m_offset = 0;
         }
         return static_cast<long>(n);
     }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <vector>
 
 #include "app/file_digest.h"
 #include "app/profile.h"
@@ -159,15 +160,15 @@ void CUpdateModule::DownloadUpdate(const std::string& downloadUrl) {
         auto file = ports().fileOps->OpenForAppend(m_tempPath);
         if (!file) return;
         std::int64_t received = 0;
-        char piece[kHttpPieceSize];
+        std::vector<char> piece(kDownloadPieceSize);
         for (;;) {
-            const long n = request->Read(piece, sizeof piece);
+            const long n = request->Read(piece.data(), piece.size());
             if (n < 0) {
                 LogException(kDownloadException, request->Error());
                 return;
             }
             if (n == 0) break;
-            if (!file->Write(piece, static_cast<std::size_t>(n))) {
+            if (!file->Write(piece.data(), static_cast<std::size_t>(n))) {
                 LogException(kDownloadException, file->Error());
                 return;
             }
