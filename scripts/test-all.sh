@@ -57,6 +57,14 @@ if ((windows_built)); then
   fi
 fi
 
+# ---- Fuzzing: a short libFuzzer run of every parser (tests/fuzz); one failure if it finds anything.
+step "Fuzzing (3 seconds per target)"
+if command -v clang++ >/dev/null; then
+  if bash scripts/fuzz.sh 3; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+else
+  echo "clang++ is not installed: fuzzing skipped"
+fi
+
 echo
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]
