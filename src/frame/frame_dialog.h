@@ -10,6 +10,7 @@
 #include "controls/control_types.h"
 #include "frame/frame_layout.h"
 #include "frame/host_protocol.h"
+#include "frame/view_modes.h"
 
 namespace xh {
 
@@ -112,6 +113,8 @@ public:
     bool Maximized() const { return m_bMaximized; }
     bool FullScreen() const { return m_bFullScreen; }
     bool MinimizedByButton() const { return m_bMinimizedByButton != 0; }
+    // The fields the frame's features (view modes, prompts) work on.
+    FrameModeFlags ModeFlags() { return {m_bFullScreen, m_bMaximized, m_bMinimizedByButton, m_hGameWnd}; }
 
 protected:
     IFrameView& m_view;

@@ -36,7 +36,7 @@ public:
     // SC_CLOSE: the exit prompt; the system's default processing (WM_CLOSE, then IDCANCEL)
     // follows whatever the answer.
     void OnSysClose() { PromptExit(); }
-    static KeyRoute PreTranslateKeyDown(FrameKey key) { return ViewModes::PreTranslateKeyDown(key); }
+    static FrameKeyRoute PreTranslateKeyDown(FrameKey key) { return ViewModes::PreTranslateKeyDown(key); }
 
     void PromptExit();
     void PromptReselectServer();

@@ -87,14 +87,14 @@ void ViewModes::OnCancel() {
 
 void ViewModes::OnBossKeyButton() { m_window.Hide(); }
 
-KeyRoute ViewModes::PreTranslateKeyDown(FrameKey key) {
+FrameKeyRoute ViewModes::PreTranslateKeyDown(FrameKey key) {
     switch (key) {
         case FrameKey::Enter:
-        case FrameKey::Escape: return KeyRoute::Skip;
-        case FrameKey::F5: return KeyRoute::Consumed;
-        case FrameKey::Other: return KeyRoute::Default;
+        case FrameKey::Escape: return FrameKeyRoute::Skip;
+        case FrameKey::F5: return FrameKeyRoute::Consumed;
+        case FrameKey::Other: return FrameKeyRoute::Default;
     }
-    return KeyRoute::Default;
+    return FrameKeyRoute::Default;
 }
 
 }  // namespace xh

@@ -37,7 +37,7 @@ struct FrameModeFlags {
 enum class FrameKey { Enter, Escape, F5, Other };
 // Skip: no dialog processing at all (the key never becomes IDOK or IDCANCEL);
 // Consumed: the accelerator used it up; Default: the dialog's own processing.
-enum class KeyRoute { Default, Skip, Consumed };
+enum class FrameKeyRoute { Default, Skip, Consumed };
 
 class ViewModes {
 public:
@@ -58,7 +58,7 @@ public:
     void OnBossKeyButton();
     // PreTranslateMessage for a key press; F5 is accelerator 303's ID_ACCEL_F5, which does
     // nothing.
-    static KeyRoute PreTranslateKeyDown(FrameKey key);
+    static FrameKeyRoute PreTranslateKeyDown(FrameKey key);
 
 private:
     void OnBossKey();

@@ -47,57 +47,81 @@ FrameKey FrameKeyOf(guint keyval) {
 
 }  // namespace
 
-LinuxFrameFeatures::LinuxFrameFeatures(GtkWindow* frame, CVidave_ZqDlg& dialog, IFrameView& view,
-                                       FrameModeFlags flags, std::function<void(int)> command,
-                                       std::function<void()> endDialog)
-    : m_frame(frame),
-      m_view(view),
-      m_command(std::move(command)),
-      m_endDialog(std::move(endDialog)),
-      m_tray([this](TrayMouse mouse) { m_features->OnTrayNotify(mouse); }),
-      m_menu([this](int id) { m_command(id); }),
-      m_hotKeys([this](int id) { m_features->OnHotKey(id); }) {
+LinuxFeatureFrameWindow::LinuxFeatureFrameWindow()
+    : m_frame(Window()),
+      m_tray([this](TrayMouse mouse) {
+          if (m_features) m_features->OnTrayNotify(mouse);
+      }),
+      m_menu([this](int id) { OnCommand(id); }),
+      m_hotKeys([this](int id) {
+          if (m_features) m_features->OnHotKey(id);
+      }) {}
+
+LinuxFeatureFrameWindow::~LinuxFeatureFrameWindow() {
+    // The icon goes before the tray that shows it.
+    m_features.reset();
+}
+
+void LinuxFeatureFrameWindow::Attach(CVidave_ZqDlg& dialog, FrameModeFlags flags) {
     CacheCleaningPorts cache;
     cache.openUrlCache = [](WindowId game) -> std::unique_ptr<IUrlCache> {
         return std::make_unique<EngineUrlCache>(game, kEngineTimeout);
     };
     cache.folder = &m_cacheFolder;
     cache.debug = WriteDebugLine;
-    m_features = std::make_unique<FrameFeatures>(dialog, view, *this, flags, FeaturePorts{m_tray, m_hotKeys, cache});
-    g_signal_connect(m_frame, "key-press-event", G_CALLBACK(OnKeyPress), this);
+    m_features = std::make_unique<FrameFeatures>(dialog, *this, *this, flags, FeaturePorts{m_tray, m_hotKeys, cache});
 }
 
-LinuxFrameFeatures::~LinuxFrameFeatures() {
-    g_signal_handlers_disconnect_by_func(m_frame, reinterpret_cast<gpointer>(OnKeyPress), this);
-    // The icon goes before the tray that shows it.
-    m_features.reset();
+void LinuxFeatureFrameWindow::AddTrayIcon(const std::string& tip) {
+    if (m_features) m_features->AddTrayIcon(tip);
 }
 
-void LinuxFrameFeatures::CreateNoticeOverlay() {
+void LinuxFeatureFrameWindow::CreateNoticeOverlay() {
     if (m_overlayCreated) return;
     m_overlay.Create(m_frame);
+    m_overlay.Hide();
     m_overlayCreated = true;
 }
 
-bool LinuxFrameFeatures::IsVisible() { return gtk_widget_get_visible(GTK_WIDGET(m_frame)); }
+void LinuxFeatureFrameWindow::RegisterHotKeys() {
+    if (m_features) m_features->RegisterHotKeys();
+}
 
-void LinuxFrameFeatures::Show() { gtk_widget_show(GTK_WIDGET(m_frame)); }
+void LinuxFeatureFrameWindow::OnCommand(int id) {
+    if (Dialog() && Dialog()->OnCommand(id)) return;
+    if (m_features) m_features->OnCommand(id);
+}
 
-void LinuxFrameFeatures::Hide() { gtk_widget_hide(GTK_WIDGET(m_frame)); }
+void LinuxFeatureFrameWindow::OnSysClose() {
+    LinuxFrameWindow::OnSysClose();
+    if (m_features) m_features->OnSysClose();
+    OnCommand(kIdCancelCommand);
+}
 
-void LinuxFrameFeatures::SetForeground() {
+bool LinuxFeatureFrameWindow::OnKeyPress(const GdkEventKey& event) {
+    // Enter and Escape never reach the window's default handling; F5 is used up.
+    return FrameFeatures::PreTranslateKeyDown(FrameKeyOf(event.keyval)) != FrameKeyRoute::Default;
+}
+
+bool LinuxFeatureFrameWindow::IsVisible() { return gtk_widget_get_visible(GTK_WIDGET(m_frame)); }
+
+void LinuxFeatureFrameWindow::Show() { gtk_widget_show(GTK_WIDGET(m_frame)); }
+
+void LinuxFeatureFrameWindow::Hide() { gtk_widget_hide(GTK_WIDGET(m_frame)); }
+
+void LinuxFeatureFrameWindow::SetForeground() {
     GdkWindow* gw = gtk_widget_get_window(GTK_WIDGET(m_frame));
     // Bringing a minimised window forward would restore it; SetForegroundWindow does not.
     if (!gw || (gdk_window_get_state(gw) & GDK_WINDOW_STATE_ICONIFIED)) return;
     gtk_window_present_with_time(m_frame, gdk_x11_get_server_time(gw));
 }
 
-bool LinuxFrameFeatures::IsTopParentActive() {
+bool LinuxFeatureFrameWindow::IsTopParentActive() {
     GdkWindow* gw = gtk_widget_get_window(GTK_WIDGET(m_frame));
     return gw && IsVisible() && ActiveWindow() == gdk_x11_window_get_xid(gw);
 }
 
-Rect LinuxFrameFeatures::ScreenRect() {
+Rect LinuxFeatureFrameWindow::ScreenRect() {
     GdkWindow* gw = gtk_widget_get_window(GTK_WIDGET(m_frame));
     if (!gw) return {};
     int x = 0, y = 0;
@@ -105,7 +129,7 @@ Rect LinuxFrameFeatures::ScreenRect() {
     return {x, y, x + gdk_window_get_width(gw), y + gdk_window_get_height(gw)};
 }
 
-Rect LinuxFrameFeatures::PrimaryScreen() {
+Rect LinuxFeatureFrameWindow::PrimaryScreen() {
     GdkDisplay* display = gdk_display_get_default();
     GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
     if (!monitor) monitor = gdk_display_get_monitor(display, 0);
@@ -114,42 +138,42 @@ Rect LinuxFrameFeatures::PrimaryScreen() {
     return {0, 0, screen.width, screen.height};
 }
 
-void LinuxFrameFeatures::CoverScreen(const Rect&) {
+void LinuxFeatureFrameWindow::CoverScreen(const Rect&) {
     // A window manager keeps a maximised window inside the work area; only its fullscreen
     // state covers the panel as well.
     gtk_window_fullscreen(m_frame);
 }
 
-void LinuxFrameFeatures::UncoverScreen() { gtk_window_unfullscreen(m_frame); }
+void LinuxFeatureFrameWindow::UncoverScreen() { gtk_window_unfullscreen(m_frame); }
 
-void LinuxFrameFeatures::UpdateWindow() { gtk_widget_queue_draw(GTK_WIDGET(m_frame)); }
+void LinuxFeatureFrameWindow::UpdateWindow() { gtk_widget_queue_draw(GTK_WIDGET(m_frame)); }
 
-Point LinuxFrameFeatures::CursorPos() {
+Point LinuxFeatureFrameWindow::CursorPos() {
     GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
     int x = 0, y = 0;
     if (pointer) gdk_device_get_position(pointer, nullptr, &x, &y);
     return {x, y};
 }
 
-void LinuxFrameFeatures::TrackTrayMenu(const Point& at) { m_menu.Popup(at); }
+void LinuxFeatureFrameWindow::TrackTrayMenu(const Point& at) { m_menu.Popup(at); }
 
-void LinuxFrameFeatures::ShowNoticeOverlay(const Rect& screen) {
+void LinuxFeatureFrameWindow::ShowNoticeOverlay(const Rect& screen) {
     CreateNoticeOverlay();
     m_overlay.ShowOver({screen.left, screen.top, screen.Width(), screen.Height()});
 }
 
-void LinuxFrameFeatures::HideNoticeOverlay() {
+void LinuxFeatureFrameWindow::HideNoticeOverlay() {
     if (m_overlayCreated) m_overlay.Hide();
 }
 
-void LinuxFrameFeatures::StartWorker(std::function<void()> work) {
+void LinuxFeatureFrameWindow::StartWorker(std::function<void()> work) {
     std::thread(std::move(work)).detach();
 }
 
-void LinuxFrameFeatures::SendCommand(int id) {
+void LinuxFeatureFrameWindow::SendCommand(int id) {
     // Runs on the GTK thread; the sender waits as SendMessage does.
     struct Call {
-        LinuxFrameFeatures* self;
+        LinuxFeatureFrameWindow* self;
         std::weak_ptr<int> alive;
         int id;
         std::promise<void> done;
@@ -159,17 +183,12 @@ void LinuxFrameFeatures::SendCommand(int id) {
     g_idle_add(
         [](gpointer data) -> gboolean {
             std::unique_ptr<Call> c(static_cast<Call*>(data));
-            if (!c->alive.expired()) c->self->m_command(c->id);
+            if (!c->alive.expired()) c->self->OnCommand(c->id);
             c->done.set_value();
             return G_SOURCE_REMOVE;
         },
         call);
     done.wait();
-}
-
-gboolean LinuxFrameFeatures::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer) {
-    // Enter and Escape never reach the window's default handling; F5 is used up.
-    return FrameFeatures::PreTranslateKeyDown(FrameKeyOf(event->keyval)) != KeyRoute::Default;
 }
 
 }  // namespace xh::linuxport

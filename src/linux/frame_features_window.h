@@ -11,22 +11,27 @@
 #include "linux/frame_cache.h"
 #include "linux/frame_hotkeys.h"
 #include "linux/frame_tray.h"
+#include "linux/frame_window.h"
 
 namespace xh::linuxport {
 
-class LinuxFrameFeatures final : public IFeatureWindow {
+class LinuxFeatureFrameWindow final : public LinuxFrameWindow, public IFeatureWindow {
 public:
-    // `command` is the frame's WM_COMMAND routing; `endDialog` ends its modal run.
-    LinuxFrameFeatures(GtkWindow* frame, CVidave_ZqDlg& dialog, IFrameView& view, FrameModeFlags flags,
-                       std::function<void(int)> command, std::function<void()> endDialog);
-    ~LinuxFrameFeatures() override;
-    LinuxFrameFeatures(const LinuxFrameFeatures&) = delete;
-    LinuxFrameFeatures& operator=(const LinuxFrameFeatures&) = delete;
+    LinuxFeatureFrameWindow();
+    ~LinuxFeatureFrameWindow() override;
+    LinuxFeatureFrameWindow(const LinuxFeatureFrameWindow&) = delete;
+    LinuxFeatureFrameWindow& operator=(const LinuxFeatureFrameWindow&) = delete;
 
-    FrameFeatures& Features() { return *m_features; }
-    void CreateNoticeOverlay();
+    // Before DoModal: the features of the dialog this window runs.
+    void Attach(CVidave_ZqDlg& dialog, FrameModeFlags flags);
+    FrameFeatures* Features() { return m_features.get(); }
     StatusIconTray& Tray() { return m_tray; }
     X11HotKeys& HotKeys() { return m_hotKeys; }
+
+    // The frame's start-up steps that belong to the features.
+    void AddTrayIcon(const std::string& tip) override;
+    void CreateNoticeOverlay() override;
+    void RegisterHotKeys() override;
 
     bool IsVisible() override;
     void Show() override;
@@ -44,15 +49,18 @@ public:
     void HideNoticeOverlay() override;
     void StartWorker(std::function<void()> work) override;
     void SendCommand(int id) override;
-    void EndDialog() override { m_endDialog(); }
+    void EndDialog() override { LinuxFrameWindow::EndDialog(); }
+
+protected:
+    // The dialog's commands first, then the features'.
+    void OnCommand(int id) override;
+    // SC_CLOSE: the exit prompt, then the system's WM_CLOSE, which the dialog manager turns
+    // into IDCANCEL.
+    void OnSysClose() override;
+    bool OnKeyPress(const GdkEventKey& event) override;
 
 private:
-    static gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer self);
-
     GtkWindow* m_frame;
-    IFrameView& m_view;
-    std::function<void(int)> m_command;
-    std::function<void()> m_endDialog;
     StatusIconTray m_tray;
     TrayMenu m_menu;
     X11HotKeys m_hotKeys;

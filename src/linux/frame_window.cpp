@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "linux/controls_drawing.h"
+#include "linux/frame_features_window.h"
 #include "linux/login_view.h"
 #include "platform/ports.h"
 
@@ -426,12 +427,13 @@ bool StartGameProcess(WindowId frame, const std::string& gameUrl) {
 }
 
 void RunFrameWindow() {
-    LinuxFrameWindow window;
+    LinuxFeatureFrameWindow window;
     FrameHooks hooks;
     hooks.runLogin = [] { return RunLoginModal(); };
     hooks.startGameProcess = [](WindowId frame, const std::string& url) { StartGameProcess(frame, url); };
     hooks.startThread = [](std::function<void()> run) { std::thread(std::move(run)).detach(); };
     CVidave_ZqDlg dialog(window, hooks);
+    window.Attach(dialog, dialog.ModeFlags());
     window.DoModal(dialog);
 }
 

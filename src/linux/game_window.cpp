@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "linux/frame_cache.h"
 #include "linux/web_view.h"
 #include "platform/ports.h"
 
@@ -347,7 +348,7 @@ GdkFilterReturn LinuxGameWindow::OnXEvent(GdkXEvent* xevent, GdkEvent*, gpointer
         case WM_GAMEWND_FIT: me->m_dialog->OnFit(message->wParam); break;
         case WM_GAMEWND_RELOAD: me->m_dialog->OnReload(); break;
         case kWmClose: me->m_dialog->OnClose(); break;
-        default: break;
+        default: HandleCacheRequest(*message); break;  // the frame's cache cleaning
     }
     return GDK_FILTER_REMOVE;
 }

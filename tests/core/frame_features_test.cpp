@@ -225,10 +225,10 @@ TEST_F(FrameFeaturesTest, LeavingFullscreenFromRestoredEndsMaximisedWithTheResto
 }
 
 TEST_F(FrameFeaturesTest, KeyboardFilterSkipsEnterAndEscapeAndUsesUpF5) {
-    EXPECT_EQ(FrameFeatures::PreTranslateKeyDown(FrameKey::Enter), KeyRoute::Skip);
-    EXPECT_EQ(FrameFeatures::PreTranslateKeyDown(FrameKey::Escape), KeyRoute::Skip);
-    EXPECT_EQ(FrameFeatures::PreTranslateKeyDown(FrameKey::F5), KeyRoute::Consumed);
-    EXPECT_EQ(FrameFeatures::PreTranslateKeyDown(FrameKey::Other), KeyRoute::Default);
+    EXPECT_EQ(FrameFeatures::PreTranslateKeyDown(FrameKey::Enter), FrameKeyRoute::Skip);
+    EXPECT_EQ(FrameFeatures::PreTranslateKeyDown(FrameKey::Escape), FrameKeyRoute::Skip);
+    EXPECT_EQ(FrameFeatures::PreTranslateKeyDown(FrameKey::F5), FrameKeyRoute::Consumed);
+    EXPECT_EQ(FrameFeatures::PreTranslateKeyDown(FrameKey::Other), FrameKeyRoute::Default);
     EXPECT_TRUE(features->OnCommand(ID_ACCEL_F5));
     EXPECT_TRUE(log.lines.empty());
 }
