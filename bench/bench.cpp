@@ -4,6 +4,8 @@
 //   download  the update download of 50 MB on loopback    vs curl -o       (throughput)
 //   cache     DeleteFolderContents over 50 000 files      vs find -delete  (throughput)
 //   exe       the Windows program file's size                               (bytes)
+//   startup   exec -> login window mapped, exec -> login page loaded, own memory
+//             against a bare GTK window and a bare WebKitGTK window (needs X)
 // Usage: xinghe-bench [--runs N] [--windows-exe PATH] [row...]
 #include <fcntl.h>
 #include <spawn.h>
@@ -23,6 +25,7 @@
 #include <vector>
 
 #include "app/file_digest.h"
+#include "bench/startup.h"
 #include "bench/table.h"
 #include "frame/cache_cleaning.h"
 #if __has_include("linux/frame_cache.h")
@@ -255,5 +258,9 @@ int main(int argc, char** argv) {
     if (wanted("download")) rows.push_back(DownloadRow(runs, work));
     if (wanted("cache")) rows.push_back(CacheRow(runs, work));
     if (wanted("exe")) rows.push_back(ExeRow(exe));
+    if (wanted("startup")) {
+        const xh::bench::StartupPrograms programs{XINGHE_BENCH_LAUNCHER, XINGHE_BENCH_BARE_GTK, XINGHE_BENCH_BARE_WEBKIT};
+        for (auto& row : xh::bench::StartupRows(runs, work, programs)) rows.push_back(std::move(row));
+    }
     return xh::bench::PrintTable(rows, runs) ? 0 : 1;
 }
