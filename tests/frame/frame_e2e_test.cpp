@@ -409,6 +409,13 @@ TEST_F(FrameEndToEnd, GameWindowFollowsRestoreMoveAndMaximise) {
     EXPECT_TRUE(WaitFor(5s, [&] { return s->desktop.ScreenBox(s->frame) == s->desktop.WorkArea(); }))
         << *s->desktop.ScreenBox(s->frame);
     EXPECT_TRUE(s->Settled([&] { return s->GameCoversClient(); })) << s->GameCoversClient().message();
+
+    // Minimised by its button, brought back as from the taskbar: maximised into the work area.
+    Xdotool("mousemove " + std::to_string(1280 - 86 + 14) + " 16 click 1");
+    EXPECT_TRUE(WaitFor(5s, [&] { return !s->desktop.ScreenBox(s->frame); }));
+    Xdotool("windowactivate " + std::to_string(s->frame));
+    EXPECT_TRUE(WaitFor(5s, [&] { return s->desktop.ScreenBox(s->frame) == s->desktop.WorkArea(); }));
+    EXPECT_TRUE(s->Settled([&] { return s->GameCoversClient(); })) << s->GameCoversClient().message();
 }
 
 TEST_F(FrameEndToEnd, LinkClickWritesTheDebugLineAndRefreshAndF5LoadTheStartingUrl) {
