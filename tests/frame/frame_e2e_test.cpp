@@ -3,16 +3,10 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <signal.h>
-#include <spawn.h>
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <cstdio>
-#include <fstream>
 #include <functional>
 #include <optional>
 #include <sstream>
@@ -20,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/desktop.h"
 #include "support/temp_dir.h"
 
 // Xlib last: its macros clash with names above.
@@ -27,71 +22,24 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-extern char** environ;
+namespace xh::testing {
+// For the failure messages.
+inline std::ostream& operator<<(std::ostream& out, const Box& b) {
+    return out << b.width << "x" << b.height << "+" << b.x << "+" << b.y;
+}
+}  // namespace xh::testing
 
 namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using xh::testing::Box;
+using xh::testing::Child;
+using xh::testing::ReadText;
+using xh::testing::WaitFor;
+using xh::testing::Xdotool;
 
 const std::string kOrigin = "http://127.0.0.1:" + std::to_string(XINGHE_TEST_DEMO_PORT);
-
-bool WaitFor(std::chrono::milliseconds limit, const std::function<bool()>& done) {
-    const auto end = Clock::now() + limit;
-    while (Clock::now() < end) {
-        if (done()) return true;
-        std::this_thread::sleep_for(100ms);
-    }
-    return done();
-}
-
-std::string RunCommand(const std::string& command) {
-    std::string out;
-    if (FILE* p = ::popen(command.c_str(), "r")) {
-        char buf[4096];
-        while (std::size_t n = std::fread(buf, 1, sizeof buf, p)) out.append(buf, n);
-        ::pclose(p);
-    }
-    return out;
-}
-
-void Xdotool(const std::string& args) { RunCommand("xdotool " + args + " 2>/dev/null"); }
-
-class Child {
-public:
-    Child(std::vector<std::string> argv, const std::string& output, const std::vector<std::string>& extraEnv = {}) {
-        std::vector<char*> args;
-        for (auto& a : argv) args.push_back(a.data());
-        args.push_back(nullptr);
-        std::vector<std::string> env(extraEnv);
-        for (char** e = environ; *e; ++e) env.emplace_back(*e);
-        std::vector<char*> envp;
-        for (auto& e : env) envp.push_back(e.data());
-        envp.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        if (::posix_spawn(&m_pid, argv[0].c_str(), &actions, nullptr, args.data(), envp.data()) != 0) m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~Child() { Kill(SIGKILL); }
-    pid_t Pid() const { return m_pid; }
-    void Kill(int signal) {
-        if (m_pid <= 0) return;
-        ::kill(m_pid, signal);
-        ::waitpid(m_pid, nullptr, 0);
-        m_pid = -1;
-    }
-
-private:
-    pid_t m_pid = -1;
-};
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // A process that exists and has not ended (a zombie has ended).
 bool Alive(pid_t pid) {
@@ -123,13 +71,6 @@ std::optional<pid_t> FindGameHost() {
     return std::nullopt;
 }
 
-struct Box {
-    int x = 0, y = 0, width = 0, height = 0;
-    bool operator==(const Box&) const = default;
-};
-std::ostream& operator<<(std::ostream& out, const Box& b) {
-    return out << b.width << "x" << b.height << "+" << b.x << "+" << b.y;
-}
 
 class Desktop {
 public:
@@ -225,7 +166,8 @@ private:
 
 class Demo {
 public:
-    Demo(const std::string& output) : m_child({XINGHE_TEST_DEMO, "--port", std::to_string(XINGHE_TEST_DEMO_PORT)}, output) {
+    explicit Demo(const std::string& output)
+        : m_child(XINGHE_TEST_DEMO, {XINGHE_TEST_DEMO, "--port", std::to_string(XINGHE_TEST_DEMO_PORT)}, output) {
         WaitFor(5s, [&] { return Requests().has_value(); });
     }
     std::optional<std::string> Requests() {
@@ -287,7 +229,8 @@ protected:
                 failure = "no X display";
                 return;
             }
-            launcher = std::make_unique<Child>(std::vector<std::string>{XINGHE_TEST_LAUNCHER}, launcherLog,
+            launcher = std::make_unique<Child>(XINGHE_TEST_LAUNCHER, std::vector<std::string>{XINGHE_TEST_LAUNCHER},
+                                               launcherLog,
                                                std::vector<std::string>{"HOME=" + home.path().string(),
                                                                         "XDG_DATA_HOME=", "XDG_CONFIG_HOME="});
             if (!WaitFor(30s, [&] { return !demo.Lines("GET /games/xhvx/dlq/ ").empty() || !demo.Lines("GET /games/xhvx/dlq/\n").empty() || !demo.Lines("GET /static/platform.css").empty(); })) {
@@ -354,7 +297,7 @@ protected:
             return WaitFor(5s, [&] { return bool(check()); });
         }
         void Shot(const std::string& name) {
-            if (const char* dir = std::getenv("XINGHE_SCREENSHOTS")) RunCommand("import -window root " + std::string(dir) + "/" + name + ".png");
+            if (const char* dir = std::getenv("XINGHE_SCREENSHOTS")) xh::testing::Run("import -window root " + std::string(dir) + "/" + name + ".png");
         }
     };
     static Suite* s;
