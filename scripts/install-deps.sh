@@ -89,4 +89,19 @@ if [ ! -f "$MINGW_PREFIX/lib/libgtest.a" ]; then
   rm -rf "$work"
 fi
 
+# cpp-httplib's single header for the MinGW tests: Debian's package splits it into a library
+# built for the host, so the header is taken from the package's source.
+if [ ! -f "$MINGW_PREFIX/include/httplib.h" ]; then
+  log "taking httplib.h from the cpp-httplib source package"
+  work=$(mktemp -d)
+  (
+    cd "$work"
+    apt-get source -qq --download-only cpp-httplib >/dev/null 2>&1 || apt-get source -qq --download-only cpp-httplib
+    dpkg-source -x cpp-httplib_*.dsc hsrc >/dev/null 2>&1
+    $SUDO mkdir -p "$MINGW_PREFIX/include"
+    $SUDO cp hsrc/httplib.h "$MINGW_PREFIX/include/"
+  )
+  rm -rf "$work"
+fi
+
 log "done"

@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include "controls/control_types.h"
+#include "controls/question_box.h"
 #include "win32/update_internal.h"
 #include "win32/wide.h"
 
@@ -124,9 +125,10 @@ public:
 };
 
 // The skinned message box answers once it is wired in; until then nothing is confirmed.
-class PendingQuestionPrompt final : public IQuestionPrompt {
+// Questions go to the player in the skinned message box.
+class SkinnedQuestionPrompt final : public IQuestionPrompt {
 public:
-    int Ask(const std::string&, const std::string&) override { return kIdCancel; }
+    int Ask(const std::string& title, const std::string& message) override { return ShowQuestionBox(title, message); }
 };
 
 }  // namespace
@@ -137,7 +139,7 @@ void InstallUpdatePorts(Ports& target) {
     static ShellLinks shortcuts;
     static ShellDelete shellDelete;
     static ZipResource embedded;
-    static PendingQuestionPrompt prompt;
+    static SkinnedQuestionPrompt prompt;
     target.http = &WinInetHttpAdapter();
     target.starter = &starter;
     target.shellFolders = &shellFolders;

@@ -170,9 +170,9 @@ public:
     }
 };
 
-class ScriptedPrompt final : public IQuestionPrompt {
+class LoggingPrompt final : public IQuestionPrompt {
 public:
-    explicit ScriptedPrompt(Log& log) : log(log) {}
+    explicit LoggingPrompt(Log& log) : log(log) {}
     Log& log;
     int answer = 2;
     int Ask(const std::string& title, const std::string& message) override {

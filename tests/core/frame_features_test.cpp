@@ -65,7 +65,7 @@ protected:
     testing::FakePorts fakes;
     Log log;
     testing::LoggingClock clock{log};
-    testing::ScriptedPrompt prompt{log};
+    testing::LoggingPrompt prompt{log};
     testing::RecordingStarter starter{log};
     std::optional<ScopedPorts> scoped;
     FeatureFrameView view{log};
