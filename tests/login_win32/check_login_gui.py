@@ -13,6 +13,7 @@ and, last, "login-gui: N passed, N failed"; the exit status is 1 when anything f
 """
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -126,8 +127,10 @@ def main():
             popup = re.search(r"^popup (-?\d+) (-?\d+) (\d+) (\d+)", text, re.M)
             return (tuple(map(int, login.groups())), tuple(map(int, popup.groups()))) if login and popup else None
 
-        found = wait_for(geometry, 60)
-        report("both windows come up", bool(found), "the probe reported no windows")
+        began = time.time()
+        found = wait_for(geometry, 120)
+        report("both windows come up", bool(found),
+               "the probe reported no windows in %.0f s (status %s)" % (time.time() - began, proc.poll()))
         if not found:
             return
         login, popup = found
@@ -239,6 +242,7 @@ def main():
             proc.kill()
             proc.wait()
         log.close()
+        shutil.rmtree(work, ignore_errors=True)
         passed = sum(1 for r in results if r)
         print("login-gui: %d passed, %d failed" % (passed, len(results) - passed), flush=True)
 
