@@ -30,9 +30,6 @@ bool LinuxAppShell::CreateGameWindow(std::int32_t frameWindow, const std::string
     return linuxport::CreateGameWindow(frameWindow, gameUrl);
 }
 
-int LinuxAppShell::RunMessageLoop() {
-    if (m_guiReady) gtk_main();
-    return 0;
-}
+int LinuxAppShell::RunMessageLoop() { return m_guiReady ? linuxport::RunGameMessageLoop() : 0; }
 
 }  // namespace xh::linuxport

@@ -386,7 +386,7 @@ bool CreateGameWindow(WindowId frame, const std::string& gameUrl) {
 
 int RunGameMessageLoop() {
     gtk_main();
-    return 0;
+    return g_gameWindow ? g_gameWindow->ExitCode() : 0;
 }
 
 }  // namespace xh::linuxport
