@@ -55,9 +55,12 @@ LinuxFeatureFrameWindow::LinuxFeatureFrameWindow()
       m_menu([this](int id) { OnCommand(id); }),
       m_hotKeys([this](int id) {
           if (m_features) m_features->OnHotKey(id);
-      }) {}
+      }) {
+    g_signal_connect(m_frame, "configure-event", G_CALLBACK(OnConfigured), this);
+}
 
 LinuxFeatureFrameWindow::~LinuxFeatureFrameWindow() {
+    g_signal_handlers_disconnect_by_func(m_frame, reinterpret_cast<gpointer>(OnConfigured), this);
     // The icon goes before the tray that shows it.
     m_features.reset();
 }
@@ -96,6 +99,17 @@ void LinuxFeatureFrameWindow::OnSysClose() {
     LinuxFrameWindow::OnSysClose();
     if (m_features) m_features->OnSysClose();
     OnCommand(kIdCancelCommand);
+}
+
+gboolean LinuxFeatureFrameWindow::OnConfigured(GtkWidget*, GdkEventConfigure* event, gpointer self) {
+    auto* me = static_cast<LinuxFeatureFrameWindow*>(self);
+    const bool resized = event->width != me->m_configuredWidth || event->height != me->m_configuredHeight;
+    me->m_configuredWidth = event->width;
+    me->m_configuredHeight = event->height;
+    // Out of fullscreen the frame asks for the work area before the window manager has
+    // given it: the game is fitted again once the size has really changed (WM_SIZE).
+    if (resized && me->Dialog()) me->Dialog()->OnSize();
+    return FALSE;
 }
 
 bool LinuxFeatureFrameWindow::OnKeyPress(const GdkEventKey& event) {

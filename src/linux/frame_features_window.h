@@ -60,7 +60,11 @@ protected:
     bool OnKeyPress(const GdkEventKey& event) override;
 
 private:
+    static gboolean OnConfigured(GtkWidget*, GdkEventConfigure* event, gpointer self);
+
     GtkWindow* m_frame;
+    // The size the window manager last gave the frame.
+    int m_configuredWidth = 0, m_configuredHeight = 0;
     StatusIconTray m_tray;
     TrayMenu m_menu;
     X11HotKeys m_hotKeys;

@@ -8,6 +8,7 @@
 #include "platform/ports.h"
 #include "resource.h"
 #include "win32/controls_gdiplus.h"
+#include "win32/frame_features_window.h"
 #include "win32/login_view.h"
 #include "win32/wide.h"
 
@@ -307,12 +308,13 @@ bool StartGameProcess(WindowId frame, const std::string& gameUrl) {
 }
 
 void RunFrameWindow() {
-    Win32FrameWindow window;
+    Win32FeatureFrameWindow window;
     FrameHooks hooks;
     hooks.runLogin = [] { return win32port::RunLoginModal(); };
     hooks.startGameProcess = [](WindowId frame, const std::string& url) { StartGameProcess(frame, url); };
     hooks.startThread = [](std::function<void()> run) { std::thread(std::move(run)).detach(); };
     CVidave_ZqDlg dialog(window, hooks);
+    window.Attach(dialog, dialog.ModeFlags());
     window.DoModal(dialog);
 }
 
