@@ -186,7 +186,7 @@ public:
     std::string Requests() const { return Get("/__demo/requests"); }
     bool Requested(const std::string& fragment) const { return Requests().find(fragment) != std::string::npos; }
     void ClearRequests() const {
-        Run("curl -s -X POST --max-time 5 'http://127.0.0.1:" + std::to_string(m_port) + "/__demo/requests/clear'");
+        Run("curl -s -X POST -d '' --max-time 5 'http://127.0.0.1:" + std::to_string(m_port) + "/__demo/requests/clear'");
     }
 
 private:
