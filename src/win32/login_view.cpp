@@ -291,8 +291,9 @@ void Win32LoginWindow::OnPaint() {
         ::GetClientRect(m_hWnd.get(), &client);
         const Rect box = LoginLayout::VersionTextRect(client.right, client.bottom);
         Gdiplus::Graphics g(dc);
-        std::unique_ptr<Gdiplus::FontFamily> family = MakeFontFamily("arial");
-        Gdiplus::Font font(family.get(), 10, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
+        const Gdiplus::FontFamily arial(L"arial");
+        const Gdiplus::FontFamily* family = arial.IsAvailable() ? &arial : Gdiplus::FontFamily::GenericSansSerif();
+        Gdiplus::Font font(family, 10, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
         Gdiplus::SolidBrush brush(Gdiplus::Color(LoginLayout::kVersionColor));
         Gdiplus::StringFormat format;
         format.SetAlignment(Gdiplus::StringAlignmentNear);
