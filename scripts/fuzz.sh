@@ -57,7 +57,7 @@ run_one() {
   local corpus; corpus=$(ls "$work" | wc -l)
   printf '%-16s %12s %9s %8s %9s\n' "$t" "${execs:-?}" "${rate:-?}" "$corpus" "$((after - before))" >"$build/$t.row"
   if [ "$after" -gt "$before" ]; then
-    grep -E 'property broken|ERROR: |SUMMARY: |  [^ ].*' "$log" | head -n 8 >>"$build/$t.row"
+    grep -E 'property broken|^==[0-9]+== ?ERROR|^SUMMARY: |^  [^ #]' "$log" | head -n 8 >>"$build/$t.row"
     echo "  (kept under $kept/; full output in $log)" >>"$build/$t.row"
   fi
 }
