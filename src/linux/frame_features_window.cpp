@@ -125,8 +125,9 @@ void LinuxFeatureFrameWindow::Hide() { gtk_widget_hide(GTK_WIDGET(m_frame)); }
 
 void LinuxFeatureFrameWindow::SetForeground() {
     GdkWindow* gw = gtk_widget_get_window(GTK_WIDGET(m_frame));
-    // Bringing a minimised window forward would restore it; SetForegroundWindow does not.
-    if (!gw || (gdk_window_get_state(gw) & GDK_WINDOW_STATE_ICONIFIED)) return;
+    // Presenting a hidden or minimised window would show or restore it; SetForegroundWindow
+    // does neither.
+    if (!gw || !IsVisible() || (gdk_window_get_state(gw) & GDK_WINDOW_STATE_ICONIFIED)) return;
     gtk_window_present_with_time(m_frame, gdk_x11_get_server_time(gw));
 }
 
