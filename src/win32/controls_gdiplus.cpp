@@ -1,6 +1,7 @@
 #include "win32/controls_gdiplus.h"
 
 #include <cstring>
+#include <map>
 #include <new>
 
 #include "win32/wide.h"
@@ -120,19 +121,34 @@ void DrawPicture(Gdiplus::Graphics& g, Gdiplus::Image* picture, int x, int y) {
     g.DrawImage(picture, x, y, static_cast<INT>(picture->GetWidth()), static_cast<INT>(picture->GetHeight()));
 }
 
-std::unique_ptr<Gdiplus::FontFamily> MakeFontFamily(const std::string& family) {
+const Gdiplus::FontFamily* FindFontFamily(const std::string& family) {
+    // Looking a family up goes through the installed fonts, which takes long under Wine;
+    // each name is resolved once. The families live as long as the process (and GDI+),
+    // like the pictures, so none is deleted after GDI+ has shut down.
+    static std::map<std::string, const Gdiplus::FontFamily*> resolved;
+    if (const auto it = resolved.find(family); it != resolved.end()) return it->second;
     // Where the family is missing (Wine has neither 微软雅黑 nor arial), a CJK sans comes
     // before the generic family, whose fonts may have no Chinese glyphs at all.
+    const Gdiplus::FontFamily* found = nullptr;
     for (const std::wstring& name : {Widen(family), std::wstring(L"Microsoft YaHei"), std::wstring(L"WenQuanYi Micro Hei")}) {
-        auto made = std::make_unique<Gdiplus::FontFamily>(name.c_str());
-        if (made->GetLastStatus() == Gdiplus::Ok) return made;
+        auto* made = new Gdiplus::FontFamily(name.c_str());
+        if (made->GetLastStatus() == Gdiplus::Ok) {
+            found = made;
+            break;
+        }
+        delete made;
     }
-    return std::unique_ptr<Gdiplus::FontFamily>(Gdiplus::FontFamily::GenericSansSerif()->Clone());
+    if (!found) found = Gdiplus::FontFamily::GenericSansSerif();
+    resolved.emplace(family, found);
+    return found;
+}
+
+std::unique_ptr<Gdiplus::FontFamily> MakeFontFamily(const std::string& family) {
+    return std::unique_ptr<Gdiplus::FontFamily>(FindFontFamily(family)->Clone());
 }
 
 void DrawLayoutText(Gdiplus::Graphics& g, const std::string& text, const TextStyle& style, const LayoutRect& rect) {
-    const auto family = MakeFontFamily(style.font.family);
-    Gdiplus::Font font(family.get(), static_cast<Gdiplus::REAL>(style.font.pixelSize),
+    Gdiplus::Font font(FindFontFamily(style.font.family), static_cast<Gdiplus::REAL>(style.font.pixelSize),
                        style.font.bold ? Gdiplus::FontStyleBold : Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
     Gdiplus::SolidBrush brush(Gdiplus::Color(style.colour));
     Gdiplus::StringFormat format;

@@ -96,6 +96,9 @@ void DrawPicture(Gdiplus::Graphics& g, Gdiplus::Image* picture, int x, int y);
 void DrawLayoutText(Gdiplus::Graphics& g, const std::string& text, const TextStyle& style, const LayoutRect& rect);
 
 // The family; when it is not installed a CJK sans, or else the generic sans-serif family.
+// Kept for the life of the process.
+const Gdiplus::FontFamily* FindFontFamily(const std::string& family);
+// A copy of FindFontFamily's family, owned by the caller.
 std::unique_ptr<Gdiplus::FontFamily> MakeFontFamily(const std::string& family);
 
 }  // namespace xh::win32

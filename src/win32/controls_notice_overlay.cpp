@@ -55,13 +55,16 @@ void CMenbanDlg::StopTimer(unsigned id) { ::KillTimer(m_hWnd, id); }
 
 void CMenbanDlg::SetVisible(bool visible) { ::ShowWindow(m_hWnd, visible ? SW_SHOW : SW_HIDE); }
 
-void CMenbanDlg::Paint(HDC target) {
+void CMenbanDlg::Paint(HDC target, const RECT& invalid) {
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
     const int w = client.right, h = client.bottom;
     MemoryCanvas memory(target, w, h);
     {
         Gdiplus::Graphics g(memory.dc());
+        // A tick invalidates only the animation's square; drawing the rest again would cost
+        // a whole veil per tick.
+        g.SetClip(Gdiplus::Rect(invalid.left, invalid.top, invalid.right - invalid.left, invalid.bottom - invalid.top));
         Gdiplus::SolidBrush white(Gdiplus::Color(255, 255, 255, 255));
         g.FillRectangle(&white, 0, 0, w, h);
         if (m_pTint) {
@@ -74,7 +77,8 @@ void CMenbanDlg::Paint(HDC target) {
         const std::string notice = ports().strings ? ports().strings->Load(kNoticeTextId) : std::string();
         DrawLayoutText(g, notice, layout.textStyle, layout.text);
     }
-    ::BitBlt(target, 0, 0, w, h, memory.dc(), 0, 0, SRCCOPY);
+    ::BitBlt(target, invalid.left, invalid.top, invalid.right - invalid.left, invalid.bottom - invalid.top, memory.dc(),
+             invalid.left, invalid.top, SRCCOPY);
 }
 
 INT_PTR CMenbanDlg::DialogProc(UINT message, WPARAM wParam, LPARAM) {
@@ -94,7 +98,7 @@ INT_PTR CMenbanDlg::DialogProc(UINT message, WPARAM wParam, LPARAM) {
         case WM_PAINT: {
             PAINTSTRUCT ps{};
             HDC dc = ::BeginPaint(m_hWnd, &ps);
-            Paint(dc);
+            Paint(dc, ps.rcPaint);
             ::EndPaint(m_hWnd, &ps);
             return TRUE;
         }

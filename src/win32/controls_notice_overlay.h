@@ -37,7 +37,8 @@ private:
     void SetVisible(bool visible) override;
 
     Gdiplus::Image* Picture(unsigned id) const;
-    void Paint(HDC target);
+    // Composes the invalid part off-screen and copies it to the window in one block.
+    void Paint(HDC target, const RECT& invalid);
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam);
     static INT_PTR CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 

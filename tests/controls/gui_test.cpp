@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -370,7 +371,23 @@ TEST_F(ControlsOnScreen, MessageBoxScreenshotShowsPanelButtonsAndTitle) {
     EXPECT_GE(changed, 40) << "no title drawn";
     EXPECT_GE(textColoured, 8) << "the title is not in its colour";
 
-    Click(*box, 86, 84);
+    // Held down on OK: its pressed look, the highlight picture unchanged.
+    const Pixbuf okPressed = Picture(kMessageBoxOkHighlight);
+    ASSERT_TRUE(okPressed);
+    Xdo({"mousemove", std::to_string(box->x + 86), std::to_string(box->y + 84)});
+    std::this_thread::sleep_for(300ms);
+    Xdo({"mousedown", "1"});
+    std::this_thread::sleep_for(500ms);
+    const Pixbuf held = Screenshot("message-box-ok-pressed");
+    ASSERT_TRUE(held);
+    for (auto [x, y] : {std::pair{10, 17}, {41, 4}, {70, 28}}) {
+        const int sx = l.ok.place.x + x, sy = l.ok.place.y + y;
+        const Rgba expected = Over(PixelAt(okPressed.get(), x, y), PixelAt(panel.get(), sx, sy));
+        const Rgba seen = PixelAt(held.get(), box->x + sx, box->y + sy);
+        EXPECT_LE(Distance(seen, expected), 6) << "OK, pressed, at " << x << "," << y << ": " << Text(seen) << " not "
+                                               << Text(expected);
+    }
+    Xdo({"mouseup", "1"});
     EXPECT_EQ(probe->Wait(15s), 1);
 }
 
@@ -421,6 +438,32 @@ TEST_F(ControlsOnScreen, OverlayShowsVeilNoticeAndItsFirstTwoPictures) {
                                   noticeColour) <= 40;
         EXPECT_GE(light, 20) << "no notice text";
     }
+}
+
+TEST_F(ControlsOnScreen, OverlayAnimatesOnePicturePerTickAndContinuesAfterAHide) {
+    auto probe = StartProbe({"live"});
+    std::vector<std::pair<unsigned, long>> changes;  // picture, ms since the first showing
+    long hidden = -1, shown = -1;
+    while (auto line = probe->WaitLine("", 60s)) {
+        if (*line == "done") break;
+        unsigned picture = 0;
+        long ms = 0;
+        if (std::sscanf(line->c_str(), "picture %u %ld", &picture, &ms) == 2) changes.emplace_back(picture, ms);
+        std::sscanf(line->c_str(), "hidden %ld", &hidden);
+        std::sscanf(line->c_str(), "shown %ld", &shown);
+    }
+    EXPECT_EQ(probe->Wait(10s), 0);
+    // 276 is up for two intervals, then one picture per 200 ms tick; after a hide and a new
+    // showing the loop goes on with the picture after the last one. A busy machine may be
+    // late, never early.
+    std::vector<unsigned> pictures;
+    for (const auto& c : changes) pictures.push_back(c.first);
+    ASSERT_EQ(pictures, (std::vector<unsigned>{277, 278, 279, 276, 277}));
+    EXPECT_GE(changes[0].second, 350) << "276 stays for two intervals";
+    for (std::size_t i = 1; i < 4; ++i) EXPECT_GE(changes[i].second - changes[i - 1].second, 150) << i;
+    ASSERT_GE(hidden, 0);
+    ASSERT_GE(shown, hidden + 500);
+    EXPECT_GE(changes[4].second, shown + 150) << "nothing moves while hidden; the next tick after showing";
 }
 
 TEST_F(ControlsOnScreen, ButtonDoubleClickIsTwoClicksAndTooltipWaitsTwoSeconds) {

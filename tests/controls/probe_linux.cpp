@@ -2,6 +2,9 @@
 //   msgbox [title message]  shows the message box; exit status and "result N" are its result
 //   overlay N               shows the notice overlay over a frame window, lets N timer ticks
 //                           pass, then holds still and prints "ready"
+//   live                    the overlay with its own timer: shown for four changes of its
+//                           picture, hidden for 500 ms, shown again for one more; prints
+//                           "picture <id> <ms>", "hidden <ms>", "shown <ms>", then "done"
 //   button                  a window with one image button that has a tooltip; prints "click"
 //                           per click and "tooltip <ms>" when the tooltip shows, <ms> after
 //                           the hover look began
@@ -65,6 +68,55 @@ int RunOverlay(int ticks) {
     return 0;
 }
 
+int RunLive() {
+    GtkWidget* frame = FrameWindow("xinghe-probe-frame", 100, 80, 640, 420);
+    CMenbanDlg overlay;
+    overlay.Create(GTK_WINDOW(frame));
+    // Shown until four pictures have changed, hidden for 500 ms, shown again until the next
+    // change; every event with its time since the first showing.
+    struct Watch {
+        CMenbanDlg* overlay;
+        std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+        unsigned last = 0;
+        int changes = 0;
+        long hiddenAt = -1;
+        bool shownAgain = false;
+        long Ms() const {
+            return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::steady_clock::now() - start).count());
+        }
+    } watch{&overlay};
+    watch.last = overlay.CurrentPicture();
+    overlay.ShowOver({100, 80, 640, 420});
+    g_timeout_add(5, [](gpointer p) -> gboolean {
+        auto* w = static_cast<Watch*>(p);
+        const unsigned now = w->overlay->CurrentPicture();
+        if (now != w->last) {
+            Say("picture " + std::to_string(now) + " " + std::to_string(w->Ms()));
+            ++w->changes;
+        }
+        w->last = now;
+        if (w->changes == 4 && w->hiddenAt < 0) {
+            w->overlay->Hide();
+            w->hiddenAt = w->Ms();
+            Say("hidden " + std::to_string(w->hiddenAt));
+        }
+        if (w->hiddenAt >= 0 && !w->shownAgain && w->Ms() - w->hiddenAt >= 500) {
+            w->overlay->ShowOver({100, 80, 640, 420});
+            w->shownAgain = true;
+            Say("shown " + std::to_string(w->Ms()));
+        }
+        if (w->changes == 5 || w->Ms() > 20000) {
+            Say("done");
+            gtk_main_quit();
+            return G_SOURCE_REMOVE;
+        }
+        return G_SOURCE_CONTINUE;
+    }, &watch);
+    gtk_main();
+    return 0;
+}
+
 int RunButton() {
     GtkWidget* frame = FrameWindow("xinghe-probe-button", 200, 200, 200, 80);
     GtkWidget* fixed = gtk_fixed_new();
@@ -109,6 +161,7 @@ int main(int argc, char** argv) {
     if (command == "msgbox") return RunMessageBox(argc, argv);
     if (command == "overlay") return RunOverlay(argc > 2 ? std::atoi(argv[2]) : 0);
     if (command == "button") return RunButton();
-    std::fprintf(stderr, "usage: %s msgbox [title message] | overlay N | button\n", argv[0]);
+    if (command == "live") return RunLive();
+    std::fprintf(stderr, "usage: %s msgbox [title message] | overlay N | live | button\n", argv[0]);
     return 100;
 }

@@ -3,6 +3,9 @@
 //   msgbox [title message]  shows the message box; exit status and "result N" are its result
 //   overlay N               shows the notice overlay over a frame window, lets N timer ticks
 //                           pass, then holds still and prints "ready <picture>"
+//   live                    the overlay with its own timer: shown for four changes of its
+//                           picture, hidden 500 ms, shown again for one more; prints
+//                           "picture <id> <ms>", "hidden <ms>", "shown <ms>", then "done"
 //   button                  a window with one image button that has a tooltip; prints "click"
 //                           per click and "tooltip <ms>" when the tooltip shows
 #include "win32/windows_api.h"
@@ -127,6 +130,61 @@ int RunOverlay(int ticks) {
     return MessageLoop();
 }
 
+// GDI+ under Wine takes seconds for its first picture and text; the timing runs after that.
+void WarmUpDrawing() {
+    HDC screen = ::GetDC(nullptr);
+    {
+        MemoryCanvas canvas(screen, 200, 40);
+        Gdiplus::Graphics g(canvas.dc());
+        DrawPicture(g, LoadPngImage(kNoticeFrames[0]), 0, 0);
+        DrawLayoutText(g, "缓存清理中", LayoutNotice({200, 40}, {23, 23}).textStyle, {0, 0, 200, 31});
+    }
+    ::ReleaseDC(nullptr, screen);
+}
+
+int RunLive() {
+    WarmUpDrawing();
+    HWND frame = FrameWindow(L"xinghe-probe-frame", 100, 80, 640, 420);
+    CMenbanDlg overlay;
+    overlay.Create(frame);
+    const DWORD start = ::GetTickCount();
+    auto ms = [&] { return std::to_string(::GetTickCount() - start); };
+    unsigned last = overlay.CurrentPicture();
+    overlay.ShowOver(RECT{100, 80, 740, 500});
+    int changes = 0;
+    DWORD hiddenAt = 0;
+    bool hidden = false, shownAgain = false;
+    MSG msg{};
+    while (changes < 5 && ::GetTickCount() - start < 20000) {
+        // One message at a time, so that no tick goes by unseen.
+        if (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        } else {
+            ::Sleep(5);
+        }
+        const unsigned picture = overlay.CurrentPicture();
+        if (picture != last) {
+            Say("picture " + std::to_string(picture) + " " + ms());
+            ++changes;
+        }
+        last = picture;
+        if (changes == 4 && !hidden) {
+            overlay.Hide();
+            hidden = true;
+            hiddenAt = ::GetTickCount();
+            Say("hidden " + ms());
+        }
+        if (hidden && !shownAgain && ::GetTickCount() - hiddenAt >= 500) {
+            overlay.ShowOver(RECT{100, 80, 740, 500});
+            shownAgain = true;
+            Say("shown " + ms());
+        }
+    }
+    Say("done");
+    return 0;
+}
+
 int RunButton() {
     HWND frame = FrameWindow(L"xinghe-probe-button", 200, 200, 200, 80);
     ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 60, 28, 78, 24, frame,
@@ -154,6 +212,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"msgbox") return RunMessageBox(argc, argv);
     if (command == L"overlay") return RunOverlay(argc > 2 ? _wtoi(argv[2]) : 0);
     if (command == L"button") return RunButton();
-    std::fprintf(stderr, "usage: probe msgbox [title message] | overlay N | button\n");
+    if (command == L"live") return RunLive();
+    std::fprintf(stderr, "usage: probe msgbox [title message] | overlay N | live | button\n");
     return 100;
 }
