@@ -344,6 +344,77 @@ TEST_F(ConfiguredBossKey, CtrlShiftQHidesAndShowsTheFrameWithTheGameAndF10IsLeft
     EXPECT_TRUE(WaitFor(5s, [&] { return s->FrameBox() == s->desktop.WorkArea(); })) << *s->FrameBox();
 }
 
+TEST_F(ConfiguredBossKey, ViewModeRowsThroughTheButtonsTheTrayToggleAndTheMinimiseRule) {
+    const Box work = s->desktop.WorkArea();
+    s->Activate();
+    // Restored, then fullscreen from its button, then out with the hotkey: maximised.
+    // The first click after the tray's may only bring the pointer back to the frame.
+    bool restored = false;
+    for (int attempt = 0; attempt < 3 && !restored; ++attempt) {
+        s->ClickTitleButton(57, 28);
+        restored = WaitFor(3s, [&] { return s->FrameBox() && s->FrameBox()->width == 1000; });
+    }
+    ASSERT_TRUE(restored) << *s->FrameBox();
+    s->ClickTitleButton(172, 85);
+    EXPECT_TRUE(WaitFor(5s, [&] { return s->FrameBox() == kScreen; })) << *s->FrameBox();
+    Shot("features-fullscreen-from-restored");
+    Xdotool("key F11");
+    EXPECT_TRUE(WaitFor(5s, [&] { return s->FrameBox() == work; })) << *s->FrameBox();
+
+    // The boss-key button hides; the tray menu's toggle brings the frame back.
+    s->ClickTitleButton(270, 97);
+    ASSERT_TRUE(WaitFor(5s, [&] { return !s->Visible(s->frame); }));
+    const auto icon = s->TrayIcon();
+    ASSERT_TRUE(icon);
+    std::set<Window> before;
+    for (const auto& [w, box] : s->desktop.TopWindows()) before.insert(w);
+    Xdotool("mousemove " + std::to_string(icon->x + 2) + " " + std::to_string(icon->y + 10) + " click 3");
+    std::optional<Box> menu;
+    EXPECT_TRUE(WaitFor(5s, [&] {
+        for (const auto& [w, box] : s->desktop.TopWindows()) {
+            if (!before.count(w) && box.width > 40 && box.height > 40 && box.width < 400 && box.height < 200) menu = box;
+        }
+        return menu.has_value();
+    }));
+    EXPECT_FALSE(s->Visible(s->frame)) << "opening the menu does not show the frame";
+    if (!menu) Xdotool("key Escape");
+    ASSERT_TRUE(menu);
+    Xdotool("mousemove " + std::to_string(menu->x + 20) + " " + std::to_string(menu->y + 12) + " click 1");
+    EXPECT_TRUE(WaitFor(5s, [&] { return s->Visible(s->frame) && s->FrameBox() == work; }));
+
+    // Minimised with its own button, the boss key brings it back maximised and in front.
+    s->Activate();
+    s->ClickTitleButton(86, 28);
+    ASSERT_TRUE(WaitFor(5s, [&] { return !s->Visible(s->frame); }));
+    Xdotool("key ctrl+shift+q");
+    EXPECT_TRUE(WaitFor(5s, [&] { return s->FrameBox() == work && s->Visible(s->game); }));
+    EXPECT_TRUE(WaitFor(3s, [&] { return s->desktop.Active() == s->frame; }));
+
+    // Minimised from the taskbar, the boss key hides it instead.
+    Xdotool("windowminimize --sync " + std::to_string(s->frame));
+    const Atom wmState = XInternAtom(s->desktop.X(), "WM_STATE", False);
+    ASSERT_TRUE(WaitFor(5s, [&] { return s->desktop.Cardinals(s->frame, "WM_STATE", wmState) == std::vector<long>{3, 0}; }));
+    Xdotool("key ctrl+shift+q");
+    EXPECT_TRUE(WaitFor(5s, [&] {
+        const auto state = s->desktop.Cardinals(s->frame, "WM_STATE", wmState);
+        return state.empty() || state[0] == 0;  // withdrawn, not iconic
+    }));
+    Xdotool("key ctrl+shift+q");
+    EXPECT_TRUE(WaitFor(5s, [&] { return !s->desktop.Cardinals(s->frame, "WM_STATE", wmState).empty(); }));
+    Xdotool("windowactivate --sync " + std::to_string(s->frame));
+    EXPECT_TRUE(WaitFor(5s, [&] { return s->Visible(s->frame); }));
+    Shot("features-view-modes-end");
+    // Restored and maximised again on the title bar's text, so that what follows finds the
+    // buttons laid out for the frame's width.
+    Xdotool("mousemove 300 15 click --repeat 2 --delay 100 1");
+    WaitFor(5s, [&] { return s->FrameBox() && s->FrameBox()->width == 1000; });
+    const Box again = s->FrameBox().value_or(Box{});
+    std::this_thread::sleep_for(800ms);  // not a third click of the last double click
+    Xdotool("mousemove " + std::to_string(again.x + 300) + " " + std::to_string(again.y + 15) +
+            " click --repeat 2 --delay 100 1");
+    EXPECT_TRUE(WaitFor(5s, [&] { return s->FrameBox() == work; })) << *s->FrameBox();
+}
+
 TEST_F(ConfiguredBossKey, F11SwitchesFullscreenOnlyWhileTheFrameIsActive) {
     s->Activate();
     Xdotool("key F11");
