@@ -262,15 +262,17 @@ TEST_F(ControlsOnScreen, MessageBoxButtonsAndEscapeGiveItsResults) {
         const char* what;
         int x, y;  // a click there, or Escape when negative
         int result;
+        bool question;  // through ShowQuestionBox
     };
     const Case cases[] = {
-        {"OK", 86, 84, 1},
-        {"Cancel", 178, 84, 2},
-        {"close mark", 237, 14, 2},
-        {"Escape", -1, -1, 2},
+        {"OK", 86, 84, 1, false},
+        {"Cancel", 178, 84, 2, false},
+        {"close mark", 237, 14, 2, false},
+        {"Escape", -1, -1, 2, false},
+        {"OK of ShowQuestionBox", 86, 84, 1, true},
     };
     for (const Case& c : cases) {
-        auto probe = StartProbe({"msgbox"});
+        auto probe = c.question ? StartProbe({"question", kTitle, "卸载吗？"}) : StartProbe({"msgbox"});
         const auto box = FindWindow(kTitle, kBoxW, kBoxH);
         ASSERT_TRUE(box) << c.what << ": no message box on the screen";
         if (c.x < 0) {

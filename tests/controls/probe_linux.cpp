@@ -1,5 +1,6 @@
 // The controls on screen for the GUI tests (Linux). Commands:
 //   msgbox [title message]  shows the message box; exit status and "result N" are its result
+//   question title message  the same through ShowQuestionBox
 //   overlay N               shows the notice overlay over a frame window, lets N timer ticks
 //                           pass, then holds still and prints "ready"
 //   live                    the overlay with its own timer: shown for four changes of its
@@ -18,6 +19,7 @@
 #include <string>
 
 #include "controls/notice_overlay.h"
+#include "controls/question_box.h"
 #include "linux/controls_message_box.h"
 #include "linux/controls_notice_overlay.h"
 #include "linux/controls_touch_button.h"
@@ -159,6 +161,11 @@ int main(int argc, char** argv) {
     }
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "msgbox") return RunMessageBox(argc, argv);
+    if (command == "question" && argc >= 4) {
+        const int result = xh::ShowQuestionBox(argv[2], argv[3]);
+        Say("result " + std::to_string(result));
+        return result;
+    }
     if (command == "overlay") return RunOverlay(argc > 2 ? std::atoi(argv[2]) : 0);
     if (command == "button") return RunButton();
     if (command == "live") return RunLive();

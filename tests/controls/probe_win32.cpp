@@ -1,6 +1,7 @@
 // The controls on screen for the GUI tests (Windows, run under Wine). The same commands as
 // probe_linux.cpp:
 //   msgbox [title message]  shows the message box; exit status and "result N" are its result
+//   question title message  the same through ShowQuestionBox
 //   overlay N               shows the notice overlay over a frame window, lets N timer ticks
 //                           pass, then holds still and prints "ready <picture>"
 //   live                    the overlay with its own timer: shown for four changes of its
@@ -19,6 +20,7 @@
 #include <string>
 
 #include "controls/notice_overlay.h"
+#include "controls/question_box.h"
 #include "platform/backend.h"
 #include "win32/controls_message_box.h"
 #include "win32/controls_notice_overlay.h"
@@ -210,6 +212,11 @@ int wmain(int argc, wchar_t** argv) {
     GdiplusSession gdiplus;
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"msgbox") return RunMessageBox(argc, argv);
+    if (command == L"question" && argc >= 4) {
+        const int result = xh::ShowQuestionBox(Narrow(argv[2]), Narrow(argv[3]));
+        Say("result " + std::to_string(result));
+        return result;
+    }
     if (command == L"overlay") return RunOverlay(argc > 2 ? _wtoi(argv[2]) : 0);
     if (command == L"button") return RunButton();
     if (command == L"live") return RunLive();
