@@ -324,14 +324,22 @@ gboolean LinuxFrameWindow::OnButtonPress(GtkWidget*, GdkEventButton* event, gpoi
 
 gboolean LinuxFrameWindow::OnConfigure(GtkWidget*, GdkEventConfigure* event, gpointer self) {
     auto* me = static_cast<LinuxFrameWindow*>(self);
-    const bool resized = event->width != me->m_rect.Width() || event->height != me->m_rect.Height();
+    // Lay out for every size that arrives, whatever size the frame asked for last.
+    const bool resized = event->width != me->m_laidOutWidth || event->height != me->m_laidOutHeight;
     int x = event->x, y = event->y;
     gtk_window_get_position(me->m_window, &x, &y);
     me->m_rect = {x, y, x + event->width, y + event->height};
-    if (!(me->m_state & (GDK_WINDOW_STATE_MAXIMIZED | GDK_WINDOW_STATE_ICONIFIED | GDK_WINDOW_STATE_FULLSCREEN))) {
+    // A restored frame has no sizing border: only the frame itself changes its size, so a
+    // size that arrives (from a maximise or fullscreen on its way) is never the restored
+    // place; a move of the restored frame is.
+    const bool restored =
+        !(me->m_state & (GDK_WINDOW_STATE_MAXIMIZED | GDK_WINDOW_STATE_ICONIFIED | GDK_WINDOW_STATE_FULLSCREEN));
+    if (restored && event->width == me->m_restoredRect.Width() && event->height == me->m_restoredRect.Height()) {
         me->m_restoredRect = me->m_rect;
     }
     if (resized && me->m_dialog) {
+        me->m_laidOutWidth = event->width;
+        me->m_laidOutHeight = event->height;
         // The window manager sizes the window after the command that asked for it: lay the
         // title bar out again for the size that came.
         me->m_dialog->LayoutTitleButtons();

@@ -82,6 +82,7 @@ private:
     CVidave_ZqDlg* m_dialog = nullptr;
     Rect m_rect{0, 0, kRestoredWidth, kRestoredHeight};  // last known screen rectangle
     Rect m_restoredRect = m_rect;                         // the last one while restored
+    int m_laidOutWidth = -1, m_laidOutHeight = -1;        // the size the title bar was laid out for
     GdkWindowState m_state = GdkWindowState(0);
     std::map<unsigned, guint> m_timers;
     GdkEventButton m_lastPress{};
