@@ -160,19 +160,32 @@ void CUpdateModule::DownloadUpdate(const std::string& downloadUrl) {
         auto file = ports().fileOps->OpenForAppend(m_tempPath);
         if (!file) return;
         std::int64_t received = 0;
-        std::vector<char> piece(kDownloadPieceSize);
+        std::vector<char> block;
+        block.reserve(kDownloadWriteBlock);
+        const auto flush = [&] {
+            const bool ok = block.empty() || file->Write(block.data(), block.size());
+            block.clear();
+            return ok;
+        };
+        char piece[kHttpPieceSize];
         for (;;) {
-            const long n = request->Read(piece.data(), piece.size());
+            const long n = request->Read(piece, sizeof piece);
             if (n < 0) {
+                flush();
                 LogException(kDownloadException, request->Error());
                 return;
             }
             if (n == 0) break;
-            if (!file->Write(piece.data(), static_cast<std::size_t>(n))) {
+            block.insert(block.end(), piece, piece + n);
+            if (block.size() >= kDownloadWriteBlock && !flush()) {
                 LogException(kDownloadException, file->Error());
                 return;
             }
             received += n;
+        }
+        if (!flush()) {
+            LogException(kDownloadException, file->Error());
+            return;
         }
         file.reset();
         request.reset();

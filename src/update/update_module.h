@@ -9,9 +9,9 @@ inline constexpr unsigned kVersionQueryConnectTimeoutMs = 5000;
 // A transfer that receives nothing for this long is given up rather than blocking the login.
 inline constexpr unsigned kTransferStallTimeoutMs = 60000;
 inline constexpr std::size_t kHttpPieceSize = 1024;
-// The download moves the body in larger pieces: one write per kilobyte costs a third of a
-// loopback transfer's time.
-inline constexpr std::size_t kDownloadPieceSize = 64 * 1024;
+// The body is read in kHttpPieceSize pieces but written in larger blocks: one write per
+// kilobyte costs a third of a loopback transfer's time.
+inline constexpr std::size_t kDownloadWriteBlock = 64 * 1024;
 
 // The leading decimal number of the answer, as wcstol reads it; an answer of at most five
 // UTF-16 units or a negative number offers no update.
