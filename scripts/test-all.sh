@@ -57,6 +57,20 @@ if ((windows_built)); then
   fi
 fi
 
+# ---- The skinned controls as real windows under Wine, driven by the Linux test program.
+if ((linux_built && windows_built)); then
+  step "Controls GUI tests (Wine)"
+  bash tests/controls/run-wine-gui-tests.sh build/linux build/windows 2>&1 | tee "$logs/wine-gui.log"
+  ok=$(sed -nE 's/^\[  PASSED  \] ([0-9]+) tests?\..*/\1/p' "$logs/wine-gui.log" | tail -n 1)
+  bad=$(sed -nE 's/^\[  FAILED  \] ([0-9]+) tests?, listed below.*/\1/p' "$logs/wine-gui.log" | tail -n 1)
+  if [ -n "$ok" ] || [ -n "$bad" ]; then
+    passed=$((passed + ${ok:-0}))
+    failed=$((failed + ${bad:-0}))
+  else
+    failed=$((failed + 1))
+  fi
+fi
+
 # ---- Fuzzing: a short libFuzzer run of every parser (tests/fuzz); one failure if it finds anything.
 step "Fuzzing (3 seconds per target)"
 if command -v clang++ >/dev/null; then
