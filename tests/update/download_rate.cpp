@@ -1,5 +1,5 @@
 // Measures the download path against curl on loopback: a 50 MB file from a local server, once
-// through CUpdateModule::DownloadUpdate (1024-byte pieces into the file) and once with
+// through CUpdateModule::DownloadUpdate (1024-byte reads, 64 KiB writes) and once with
 // "curl -o". Prints both rates; not part of the test run.
 #include <chrono>
 #include <cstdio>
