@@ -16,24 +16,18 @@
 
 #include "support/desktop.h"
 #include "support/temp_dir.h"
+#include "support/x11_desktop.h"
 
-// Xlib last: its macros clash with names above.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
-namespace xh::testing {
-// For the failure messages.
-inline std::ostream& operator<<(std::ostream& out, const Box& b) {
-    return out << b.width << "x" << b.height << "+" << b.x << "+" << b.y;
-}
-}  // namespace xh::testing
 
 namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using xh::testing::Alive;
 using xh::testing::Box;
+using xh::testing::CommandLineOf;
+using Desktop = xh::testing::X11Desktop;
 using xh::testing::Child;
 using xh::testing::ReadText;
 using xh::testing::WaitFor;
@@ -41,22 +35,7 @@ using xh::testing::Xdotool;
 
 const std::string kOrigin = "http://127.0.0.1:" + std::to_string(XINGHE_TEST_DEMO_PORT);
 
-// A process that exists and has not ended (a zombie has ended).
-bool Alive(pid_t pid) {
-    const std::string stat = ReadText("/proc/" + std::to_string(pid) + "/stat");
-    const auto close = stat.rfind(')');
-    return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z';
-}
 
-// argv of a process joined with single spaces: the raw command line a Windows program gets.
-std::string CommandLineOf(pid_t pid) {
-    std::string raw = ReadText("/proc/" + std::to_string(pid) + "/cmdline");
-    if (!raw.empty() && raw.back() == '\0') raw.pop_back();
-    for (char& c : raw) {
-        if (c == '\0') c = ' ';
-    }
-    return raw;
-}
 
 std::optional<pid_t> FindGameHost() {
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
@@ -72,97 +51,6 @@ std::optional<pid_t> FindGameHost() {
 }
 
 
-class Desktop {
-public:
-    Desktop() : m_display(XOpenDisplay(nullptr)) {}
-    ~Desktop() {
-        if (m_display) XCloseDisplay(m_display);
-    }
-    bool Ready() const { return m_display != nullptr; }
-
-    std::optional<Box> ScreenBox(Window w) {
-        XSync(m_display, False);
-        auto* old = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-        XWindowAttributes a{};
-        std::optional<Box> box;
-        if (XGetWindowAttributes(m_display, w, &a) && a.map_state == IsViewable) {
-            int x = 0, y = 0;
-            Window child = 0;
-            XTranslateCoordinates(m_display, w, DefaultRootWindow(m_display), 0, 0, &x, &y, &child);
-            box = Box{x, y, a.width, a.height};
-        }
-        XSync(m_display, False);
-        XSetErrorHandler(old);
-        return box;
-    }
-
-    std::vector<long> Cardinals(Window w, const char* name, Atom type) {
-        Atom actual = 0;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        std::vector<long> values;
-        if (XGetWindowProperty(m_display, w, XInternAtom(m_display, name, False), 0, 64, False, type, &actual, &format,
-                               &count, &after, &data) == Success &&
-            data && format == 32) {
-            values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
-        }
-        if (data) XFree(data);
-        return values;
-    }
-
-    // A managed window of that size (the login's pop-up has no title to find it by).
-    std::optional<Box> ClientOfSize(int width, int height) {
-        for (long c : Cardinals(DefaultRootWindow(m_display), "_NET_CLIENT_LIST", XA_WINDOW)) {
-            const auto box = ScreenBox(static_cast<Window>(c));
-            if (box && box->width == width && box->height == height) return box;
-        }
-        return std::nullopt;
-    }
-
-    Box WorkArea() {
-        const auto a = Cardinals(DefaultRootWindow(m_display), "_NET_WORKAREA", XA_CARDINAL);
-        return a.size() >= 4 ? Box{int(a[0]), int(a[1]), int(a[2]), int(a[3])} : Box{};
-    }
-
-    // The child of `parent` that belongs to process `pid`.
-    std::optional<Window> ChildOf(Window parent, pid_t pid) {
-        Window root = 0, up = 0, *children = nullptr;
-        unsigned count = 0;
-        std::optional<Window> found;
-        if (XQueryTree(m_display, parent, &root, &up, &children, &count)) {
-            for (unsigned i = 0; i < count; ++i) {
-                const auto owner = Cardinals(children[i], "_NET_WM_PID", XA_CARDINAL);
-                if (!owner.empty() && owner[0] == pid) found = children[i];
-            }
-        }
-        if (children) XFree(children);
-        return found;
-    }
-
-    // How many pixels of the area are within `tolerance` of the colour in every channel.
-    int CountColour(const Box& area, unsigned rgb, int tolerance) {
-        XImage* image = XGetImage(m_display, DefaultRootWindow(m_display), area.x, area.y,
-                                  static_cast<unsigned>(area.width), static_cast<unsigned>(area.height), AllPlanes,
-                                  ZPixmap);
-        if (!image) return -1;
-        int count = 0;
-        for (int y = 0; y < area.height; ++y) {
-            for (int x = 0; x < area.width; ++x) {
-                const unsigned long p = XGetPixel(image, x, y);
-                const int dr = int((p >> 16) & 0xFF) - int((rgb >> 16) & 0xFF);
-                const int dg = int((p >> 8) & 0xFF) - int((rgb >> 8) & 0xFF);
-                const int db = int(p & 0xFF) - int(rgb & 0xFF);
-                if (std::abs(dr) <= tolerance && std::abs(dg) <= tolerance && std::abs(db) <= tolerance) ++count;
-            }
-        }
-        XDestroyImage(image);
-        return count;
-    }
-
-private:
-    Display* m_display;
-};
 
 class Demo {
 public:
