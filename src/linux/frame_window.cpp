@@ -179,11 +179,11 @@ CTouchButton& LinuxFrameWindow::Button(int id) {
     auto& button = m_buttons[id];
     if (!button) {
         button = std::make_unique<CTouchButton>();
-        const auto spec = std::find_if(kTitleButtons.begin(), kTitleButtons.end(),
+        const auto row = std::find_if(kTitleButtons.begin(), kTitleButtons.end(),
                                        [id](const TitleButtonSpec& b) { return b.id == id; });
         const Rect place = m_places.count(id) ? m_places[id]
                                               : xh::LayoutTitleButtons(m_rect.Width())[static_cast<std::size_t>(
-                                                    spec - kTitleButtons.begin())]
+                                                    row - kTitleButtons.begin())]
                                                     .rect;
         m_places[id] = place;
         button->Create(
