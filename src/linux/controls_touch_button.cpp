@@ -159,6 +159,11 @@ gboolean CTouchButton::OnButton(GtkWidget*, GdkEventButton* event, gpointer self
         if (button->m_toolTip) button->m_toolTip->RelayEvent(ToolTipControl::Relay::Press);
         button->m_logic.OnButtonDown();
     } else if (event->type == GDK_BUTTON_RELEASE) {
+        // Where the button comes up decides, as with a captured mouse: crossing events that
+        // GTK synthesises while the window is re-laid out or refocused must not eat a click.
+        GtkAllocation box;
+        gtk_widget_get_allocation(button->m_widget, &box);
+        button->m_logic.OnPointerInside(event->x >= 0 && event->y >= 0 && event->x < box.width && event->y < box.height);
         if (button->m_logic.OnButtonUp() && button->m_onClick) button->m_onClick(button->m_id);
     }
     return TRUE;

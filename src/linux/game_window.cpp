@@ -360,9 +360,11 @@ void LinuxGameWindow::OnEvent(GdkEvent* event, gpointer self) {
     if (inGameWindow && me->m_dialog) {
         if (event->type == GDK_KEY_PRESS) {
             if (me->m_dialog->PreTranslateKeyDown(GameKeyOf(event->key.keyval)) == KeyRoute::Consumed) return;
-        } else if (event->type == GDK_BUTTON_PRESS) {
+        } else if (event->type == GDK_BUTTON_PRESS || event->type == GDK_BUTTON_RELEASE) {
             // No window manager gives a window inside another program's window the keyboard:
-            // a click takes it, as it would in a child window.
+            // a click takes it, as it would in a child window. Taken again when the button
+            // comes up: the window manager focuses the frame on the same press, and on a busy
+            // machine its request may reach the server after ours.
             GdkDisplay* gd = gdk_display_get_default();
             gdk_x11_display_error_trap_push(gd);
             XSetInputFocus(GdkXDisplay(), gdk_x11_window_get_xid(ours), RevertToParent, CurrentTime);

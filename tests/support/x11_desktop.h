@@ -101,6 +101,13 @@ public:
         const auto a = Cardinals(DefaultRootWindow(m_display), "_NET_ACTIVE_WINDOW", XA_WINDOW);
         return a.empty() ? 0 : static_cast<Window>(a[0]);
     }
+    // The window with the keyboard focus, as the X server has it.
+    Window Focus() {
+        Window focus = 0;
+        int revert = 0;
+        XGetInputFocus(m_display, &focus, &revert);
+        return focus;
+    }
 
     // Every window in the tree below `from` whose _NET_WM_PID is `pid`, viewable or not.
     std::vector<Window> WindowsOf(pid_t pid, Window from = 0) {
