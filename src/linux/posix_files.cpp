@@ -120,8 +120,13 @@ bool PosixFileSystem::AppendExclusive(const std::string& path, const std::string
     Fd fd(raw);
     if (fd.get() < 0) return false;
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return false;
-    if (::lseek(fd.get(), 0, SEEK_END) < 0) return false;
-    return WriteAll(fd.get(), bytes);
+    const off_t end = ::lseek(fd.get(), 0, SEEK_END);
+    if (end < 0) return false;
+    if (WriteAll(fd.get(), bytes)) return true;
+    // A full disk can take part of the bytes; half a line would run into the next one.
+    while (::ftruncate(fd.get(), end) != 0 && errno == EINTR) {
+    }
+    return false;
 }
 
 }  // namespace xh::linuxport

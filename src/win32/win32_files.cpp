@@ -95,8 +95,12 @@ bool Win32FileSystem::AppendExclusive(const std::string& path, const std::string
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     }
     if (!file) return false;
-    if (!::SetFilePointerEx(file.get(), LARGE_INTEGER{}, nullptr, FILE_END)) return false;
-    return WriteAll(file.get(), bytes);
+    LARGE_INTEGER end{};
+    if (!::SetFilePointerEx(file.get(), LARGE_INTEGER{}, &end, FILE_END)) return false;
+    if (WriteAll(file.get(), bytes)) return true;
+    // A full disk can take part of the bytes; half a line would run into the next one.
+    if (::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN)) ::SetEndOfFile(file.get());
+    return false;
 }
 
 }  // namespace xh::win32

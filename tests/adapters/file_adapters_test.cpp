@@ -10,6 +10,13 @@
 #include "platform/ports.h"
 #include "settings/settings.h"
 #include "support/temp_dir.h"
+#include "update/update_test_support.h"
+
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
 
 namespace xh {
 namespace {
@@ -112,6 +119,50 @@ TEST_F(UpdateLogFileTest, TrimsOnlyPastTenMebibytes) {
     TrimUpdateLog();
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(log_)));
 }
+
+#ifndef _WIN32
+// The file-size limit cuts a write short the way a full disk does, at a byte the test chooses.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_savedSignal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        m_set = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_savedSignal);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool Set() const { return m_set; }
+
+private:
+    rlimit m_saved{};
+    void (*m_savedSignal)(int) = SIG_DFL;
+    bool m_set = false;
+};
+
+TEST_F(UpdateLogFileTest, ALineThatDoesNotFitLeavesNothingOfItBehind) {
+    std::filesystem::create_directories(res_);
+    ASSERT_EQ(WriteUpdateLog("Finish Update."), 0);
+    const std::string before = TempDir::Read(log_);
+    const std::string longMessage(200, 'x');
+    {
+        // Room for a short line but not for the long one.
+        FileSizeLimit limit(before.size() + 100);
+        ASSERT_TRUE(limit.Set());
+        EXPECT_EQ(WriteUpdateLog(longMessage), -1);
+        EXPECT_EQ(TempDir::Read(log_), before);
+        EXPECT_EQ(WriteUpdateLog("ok"), 0);
+    }
+    EXPECT_EQ(WriteUpdateLog(kUpdateLogSeparator), 0);
+    EXPECT_EQ(testing::ReadUpdateLogMessages(log_),
+              (std::vector<std::string>{"Finish Update.", "ok", kUpdateLogSeparator}));
+}
+#endif
 
 }  // namespace
 }  // namespace xh
