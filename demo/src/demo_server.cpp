@@ -1,5 +1,7 @@
 #include "demo_server.h"
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <iterator>
 #include <sstream>
@@ -115,7 +117,14 @@ int DemoServer::Start(std::string& error) {
 
 void DemoServer::Serve() { server_.listen_after_bind(); }
 
-void DemoServer::Stop() { server_.stop(); }
+void DemoServer::Stop() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    stopped_.notify_all();
+    server_.stop();
+}
 
 void DemoServer::Record(const httplib::Request& req) {
     // The admin endpoints stay out of the log so that reading it does not change it.
@@ -209,6 +218,12 @@ void DemoServer::AddRoutes() {
         std::lock_guard<std::mutex> lock(mutex_);
         res.set_content(versionAnswer_, "text/plain; charset=utf-8");
     });
+    // A version service that holds its callers this many milliseconds before it answers.
+    server_.Post("/__demo/version-silence", [this](const Request& req, Response& res) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        versionSilenceMs_ = std::atoi(req.body.c_str());
+        res.status = 204;
+    });
     server_.Post("/__demo/version", [this](const Request& req, Response& res) {
         std::lock_guard<std::mutex> lock(mutex_);
         versionAnswer_ = req.body;
@@ -301,7 +316,8 @@ void DemoServer::VersionService(const httplib::Request& req, httplib::Response& 
         res.set_content("unknown product", "text/plain");
         return;
     }
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex_);
+    stopped_.wait_for(lock, std::chrono::milliseconds(versionSilenceMs_), [this] { return stopping_; });
     res.set_content(versionAnswer_, "text/plain");
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <httplib.h>
 
+#include <condition_variable>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -43,6 +44,9 @@ private:
     std::mutex mutex_;  // guards everything below
     std::map<std::string, std::string> sessions_;  // session id -> account
     std::string versionAnswer_;
+    int versionSilenceMs_ = 0;  // how long the version service keeps a caller waiting
+    bool stopping_ = false;
+    std::condition_variable stopped_;
     std::vector<std::string> requests_;
     std::ofstream log_;
     std::mt19937_64 random_;

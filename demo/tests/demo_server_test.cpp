@@ -10,12 +10,14 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -341,6 +343,34 @@ TEST_F(DemoServerTest, VersionServiceAnswersZeroUntilConfiguredAtRunTime) {
         ASSERT_TRUE(res);
         EXPECT_EQ(res->body, answer);
     }
+}
+
+TEST(DemoServerOptions, SilentVersionServiceHoldsItsCallerAndLetsTheServerStop) {
+    DemoProcess demo;
+    ASSERT_TRUE(demo.Start({}));
+    auto cli = demo.Client();
+    const std::string query = "/getClientVersion.php?p=Vexa&g=xinghe&v=1.0.1.0";
+    auto set = cli.Post("/__demo/version-silence", "700", "text/plain");
+    ASSERT_TRUE(set);
+    EXPECT_EQ(set->status, 204);
+    auto begin = std::chrono::steady_clock::now();
+    auto held = cli.Get(query);
+    ASSERT_TRUE(held);
+    EXPECT_EQ(held->body, "0");
+    EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(700));
+
+    // A caller still waiting does not keep the server from ending.
+    ASSERT_TRUE(cli.Post("/__demo/version-silence", "600000", "text/plain"));
+    std::thread waiting([&] {
+        auto other = demo.Client();
+        other.set_read_timeout(30, 0);
+        other.Get(query);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    begin = std::chrono::steady_clock::now();
+    EXPECT_EQ(demo.Stop(), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(5));
+    waiting.join();
 }
 
 TEST(DemoServerOptions, VersionAnswerFromTheCommandLineAndOnlyForThisProduct) {
