@@ -1,6 +1,7 @@
 #include "win32/controls_message_box.h"
 
 #include "controls/question_box.h"
+#include "win32/dialog_object.h"
 #include "win32/wide.h"
 
 namespace xh::win32 {
@@ -115,12 +116,10 @@ INT_PTR CCustomMessageBox::DialogProc(UINT message, WPARAM wParam, LPARAM lParam
 }
 
 INT_PTR CALLBACK CCustomMessageBox::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
-        reinterpret_cast<CCustomMessageBox*>(lParam)->m_hWnd = hwnd;
-    }
-    auto* box = reinterpret_cast<CCustomMessageBox*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
-    return box ? box->DialogProc(message, wParam, lParam) : FALSE;
+    auto* box = DialogObject<CCustomMessageBox>(hwnd, message, lParam);
+    if (!box) return FALSE;
+    if (message == WM_INITDIALOG) box->m_hWnd = hwnd;
+    return box->DialogProc(message, wParam, lParam);
 }
 
 }  // namespace xh::win32

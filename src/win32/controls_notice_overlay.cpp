@@ -1,6 +1,7 @@
 #include "win32/controls_notice_overlay.h"
 
 #include "platform/ports.h"
+#include "win32/dialog_object.h"
 
 namespace xh::win32 {
 
@@ -107,12 +108,10 @@ INT_PTR CMenbanDlg::DialogProc(UINT message, WPARAM wParam, LPARAM) {
 }
 
 INT_PTR CALLBACK CMenbanDlg::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
-        reinterpret_cast<CMenbanDlg*>(lParam)->m_hWnd = hwnd;
-    }
-    auto* overlay = reinterpret_cast<CMenbanDlg*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
-    return overlay ? overlay->DialogProc(message, wParam, lParam) : FALSE;
+    auto* overlay = DialogObject<CMenbanDlg>(hwnd, message, lParam);
+    if (!overlay) return FALSE;
+    if (message == WM_INITDIALOG) overlay->m_hWnd = hwnd;
+    return overlay->DialogProc(message, wParam, lParam);
 }
 
 }  // namespace xh::win32

@@ -8,6 +8,7 @@
 #include "platform/ports.h"
 #include "resource.h"
 #include "win32/controls_gdiplus.h"
+#include "win32/dialog_object.h"
 #include "win32/frame_features_window.h"
 #include "win32/login_view.h"
 #include "win32/wide.h"
@@ -58,10 +59,8 @@ void Win32FrameWindow::EndDialog() {
 bool Win32FrameWindow::PreTranslateMessage(MSG&) { return false; }
 
 INT_PTR CALLBACK Win32FrameWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* me = reinterpret_cast<Win32FrameWindow*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+    auto* me = DialogObject<Win32FrameWindow>(hwnd, message, lParam);
     if (message == WM_INITDIALOG) {
-        me = reinterpret_cast<Win32FrameWindow*>(lParam);
-        ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
         me->m_hWnd = hwnd;
         for (std::size_t i = 0; i < kBoundButtons.size(); ++i) me->m_buttons[i].SubclassDlgItem(kBoundButtons[i], hwnd);
         if (me->m_dialog) me->m_dialog->OnInitDialog();

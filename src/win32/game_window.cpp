@@ -4,6 +4,7 @@
 
 #include "platform/ports.h"
 #include "resource.h"
+#include "win32/dialog_object.h"
 #include "win32/game_browser.h"
 
 namespace xh::win32 {
@@ -36,10 +37,8 @@ bool Win32GameWindow::Create(CGameWndDlg& dialog, WindowId frame) {
 }
 
 INT_PTR CALLBACK Win32GameWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* me = reinterpret_cast<Win32GameWindow*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+    auto* me = DialogObject<Win32GameWindow>(hwnd, message, lParam);
     if (message == WM_INITDIALOG) {
-        me = reinterpret_cast<Win32GameWindow*>(lParam);
-        ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
         me->m_hWnd = hwnd;
         me->m_dialog->OnInitDialog();
         AttachGameBrowser(me->m_dialog->View());

@@ -5,6 +5,7 @@
 #include "update/first_start.h"
 #include "update/update_module.h"
 #include "win32/controls_gdiplus.h"
+#include "win32/dialog_object.h"
 #include "win32/wide.h"
 
 namespace xh::win32 {
@@ -143,18 +144,12 @@ INT_PTR Win32LoginPopupView::DialogProc(UINT message, WPARAM wParam, LPARAM lPar
 }
 
 INT_PTR CALLBACK Win32LoginPopupView::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
-        reinterpret_cast<Win32LoginPopupView*>(lParam)->m_hWnd.reset(hwnd);
-    }
-    auto* view = reinterpret_cast<Win32LoginPopupView*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+    auto* view = DialogObject<Win32LoginPopupView>(hwnd, message, lParam);
     if (!view) return FALSE;
-    if (message == WM_NCDESTROY) {
-        view->m_hWnd.release();
-        ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
-        return FALSE;
-    }
-    return view->DialogProc(message, wParam, lParam);
+    if (message == WM_INITDIALOG) view->m_hWnd.reset(hwnd);
+    if (message != WM_NCDESTROY) return view->DialogProc(message, wParam, lParam);
+    view->m_hWnd.release();  // already on its way out
+    return FALSE;
 }
 
 // ----- login window -----
@@ -342,18 +337,12 @@ INT_PTR Win32LoginWindow::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 INT_PTR CALLBACK Win32LoginWindow::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
-        reinterpret_cast<Win32LoginWindow*>(lParam)->m_hWnd.reset(hwnd);
-    }
-    auto* view = reinterpret_cast<Win32LoginWindow*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+    auto* view = DialogObject<Win32LoginWindow>(hwnd, message, lParam);
     if (!view) return FALSE;
-    if (message == WM_NCDESTROY) {
-        view->m_hWnd.release();
-        ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
-        return FALSE;
-    }
-    return view->DialogProc(message, wParam, lParam);
+    if (message == WM_INITDIALOG) view->m_hWnd.reset(hwnd);
+    if (message != WM_NCDESTROY) return view->DialogProc(message, wParam, lParam);
+    view->m_hWnd.release();  // already on its way out
+    return FALSE;
 }
 
 std::string RunLoginWindow(LoginHooks hooks) {
