@@ -11,6 +11,9 @@ namespace {
 // Received bytes beyond this wait inside libcurl (the transfer is paused) until read.
 constexpr std::size_t kBufferLimit = 256 * 1024;
 constexpr int kPollMs = 100;
+// libcurl follows redirects without end unless told otherwise.
+constexpr long kMaxRedirects = 10;
+constexpr const char* kTimedOut = "The operation timed out";
 
 std::uint64_t NowMs() {
     return static_cast<std::uint64_t>(
@@ -32,12 +35,17 @@ bool StartsWithNoCase(const std::string& text, const char* prefix) {
 
 class CurlRequest final : public IHttpRequest {
 public:
-    CurlRequest(const std::string& url, const HttpOptions& options) : m_stallMs(options.stallTimeoutMs) {
+    CurlRequest(const std::string& url, const HttpOptions& options)
+        : m_stallMs(options.stallTimeoutMs), m_deadline(options.deadlineMs ? NowMs() + options.deadlineMs : 0) {
         m_easy = curl_easy_init();
         m_multi = curl_multi_init();
         if (!m_easy || !m_multi) return;
         curl_easy_setopt(m_easy, CURLOPT_URL, url.c_str());
         curl_easy_setopt(m_easy, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(m_easy, CURLOPT_MAXREDIRS, kMaxRedirects);
+        // Only what WinINet's HTTP file would fetch: a redirect must not lead to ftp or a local file.
+        curl_easy_setopt(m_easy, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(m_easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(m_easy, CURLOPT_USERAGENT, "xinghe-launcher");
         curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(m_easy, CURLOPT_ERRORBUFFER, m_errorBuffer);
@@ -123,10 +131,14 @@ private:
                 }
             }
             if (m_finished || done()) break;
+            if (m_deadline && NowMs() >= m_deadline) {
+                Fail(kTimedOut);
+                break;
+            }
             // A paused transfer waits for the reader, not for the network.
             if (m_paused) continue;
             if (m_stallMs && NowMs() - m_lastProgress >= m_stallMs) {
-                Fail("The operation timed out");
+                Fail(kTimedOut);
                 break;
             }
             curl_multi_poll(m_multi, nullptr, 0, kPollMs, nullptr);
@@ -179,6 +191,7 @@ private:
     CURLM* m_multi = nullptr;
     bool m_added = false;
     unsigned m_stallMs = 0;
+    std::uint64_t m_deadline = 0;  // steady milliseconds; 0: none
     std::uint64_t m_lastProgress = 0;
     bool m_headDone = false;
     bool m_finished = false;

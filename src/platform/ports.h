@@ -131,6 +131,7 @@ public:
 struct HttpOptions {
     unsigned connectTimeoutMs = 0;  // 0: the platform's own
     unsigned stallTimeoutMs = 0;    // a read that receives nothing for this long fails; 0: never
+    unsigned deadlineMs = 0;        // Open and every Read fail once this long has passed since Open began; 0: never
 };
 
 class IHttp {
@@ -210,6 +211,12 @@ public:
     virtual std::string Error() = 0;
 };
 
+// Held while it lives: see IFileOps::LockFolder.
+class IFolderLock {
+public:
+    virtual ~IFolderLock() = default;
+};
+
 class IFileOps {
 public:
     virtual ~IFileOps() = default;
@@ -231,6 +238,13 @@ public:
     // Opens the file for writing without sharing, creating it when missing and keeping its
     // content, positioned at its end; nullptr when it cannot be opened.
     virtual std::unique_ptr<IFileWriter> OpenForAppend(const std::string& path) = 0;
+    // Waits up to `waitMs` to be the only process holding the folder's lock (a process that
+    // ends lets go of it). nullptr when the wait ran out or the platform keeps no such lock.
+    virtual std::unique_ptr<IFolderLock> LockFolder(const std::string& path, unsigned waitMs) {
+        (void)path;
+        (void)waitMs;
+        return nullptr;
+    }
 };
 
 // The shell's deletion: to the recycle bin (trash) where the volume has one.

@@ -94,8 +94,8 @@ std::string CUpdateModule::QueryVersionText() {
             return response;
         }
         std::string error;
-        const auto request =
-            ports().http->Open(m_queryUrl, HttpOptions{kVersionQueryConnectTimeoutMs, m_stallTimeoutMs}, error);
+        const auto request = ports().http->Open(
+            m_queryUrl, HttpOptions{kVersionQueryConnectTimeoutMs, m_stallTimeoutMs, m_queryDeadlineMs}, error);
         if (!request) {
             LogException(kDownloadException, error);
             return response;
@@ -134,7 +134,8 @@ void CUpdateModule::DownloadUpdate(const std::string& downloadUrl) {
             return;
         }
         std::string error;
-        auto request = ports().http->Open(downloadUrl, HttpOptions{0, m_stallTimeoutMs}, error);
+        // No deadline: a big file on a slow line is legitimate, only a stall is not.
+        auto request = ports().http->Open(downloadUrl, HttpOptions{0, m_stallTimeoutMs, 0}, error);
         if (!request) {
             LogException(kDownloadException, error);
             return;

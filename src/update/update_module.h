@@ -6,6 +6,9 @@
 namespace xh {
 
 inline constexpr unsigned kVersionQueryConnectTimeoutMs = 5000;
+// The whole version query, connection to last byte: it runs on the login's thread, and a
+// service that trickles its answer never stalls.
+inline constexpr unsigned kVersionQueryDeadlineMs = 10000;
 // A transfer that receives nothing for this long is given up rather than blocking the login.
 inline constexpr unsigned kTransferStallTimeoutMs = 60000;
 inline constexpr std::size_t kHttpPieceSize = 1024;
@@ -45,8 +48,9 @@ public:
     const std::string& TargetPath() const { return m_targetPath; }
     const std::string& DownloadUrl() const { return m_downloadUrl; }
 
-    // Tests shorten the stall time-out.
+    // Tests shorten the time-outs.
     unsigned m_stallTimeoutMs = kTransferStallTimeoutMs;
+    unsigned m_queryDeadlineMs = kVersionQueryDeadlineMs;
 
 private:
     std::string m_queryUrl;

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -60,6 +61,34 @@ struct Sandbox {
     // Starts `program` with these arguments (argv[0] included), output appended to output.txt,
     // and waits for it.
     int Run(const std::string& program, std::vector<std::string> args, const std::vector<std::string>& extraEnv) const {
+        const pid_t pid = Start(program, std::move(args), extraEnv);
+        if (pid <= 0) return -1;
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // As Run, but a process still running after `limit` is killed: nullopt then.
+    std::optional<int> RunWithin(std::chrono::milliseconds limit, const std::string& program,
+                                 std::vector<std::string> args, const std::vector<std::string>& extraEnv) const {
+        const pid_t pid = Start(program, std::move(args), extraEnv);
+        if (pid <= 0) return -1;
+        const auto end = std::chrono::steady_clock::now() + limit;
+        int status = 0;
+        while (::waitpid(pid, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() >= end) {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, &status, 0);
+                return std::nullopt;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // Starts `program` without waiting; its process id, or 0 when it could not start.
+    pid_t Start(const std::string& program, std::vector<std::string> args,
+                const std::vector<std::string>& extraEnv) const {
         std::vector<std::string> env = Environment(extraEnv);
         std::vector<char*> argv, envp;
         for (auto& a : args) argv.push_back(a.data());
@@ -73,10 +102,7 @@ struct Sandbox {
         pid_t pid = 0;
         const int started = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
-        if (started != 0) return -1;
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return started == 0 ? pid : 0;
     }
 
     std::string Output() const { return TempDir::Read(output); }
