@@ -11,20 +11,35 @@ struct Line {
     std::size_t next;   // first byte of the following line
 };
 
+// Lines end at "\n" while one follows; after the last "\n" a lone "\r" ends them, as the
+// platform's reader splits a file saved with CR-only line ends.
 std::vector<Line> SplitLines(const std::string& s) {
     std::vector<Line> lines;
     std::size_t pos = 0;
     while (pos < s.size()) {
-        const std::size_t nl = s.find('\n', pos);
-        if (nl == std::string::npos) {
+        if (const std::size_t nl = s.find('\n', pos); nl != std::string::npos) {
+            const std::size_t end = (nl > pos && s[nl - 1] == '\r') ? nl - 1 : nl;
+            lines.push_back({pos, end, nl + 1});
+            pos = nl + 1;
+        } else if (const std::size_t cr = s.find('\r', pos); cr != std::string::npos) {
+            lines.push_back({pos, cr, cr + 1});
+            pos = cr + 1;
+        } else {
             lines.push_back({pos, s.size(), s.size()});
             break;
         }
-        const std::size_t end = (nl > pos && s[nl - 1] == '\r') ? nl - 1 : nl;
-        lines.push_back({pos, end, nl + 1});
-        pos = nl + 1;
     }
     return lines;
+}
+
+// The line end for text inserted at `at`. Behind the last "\n", lines are split at "\r";
+// a "\n" inserted after such lines would join them into one, so they get "\r" too.
+std::string LineEndAt(const std::string& s, std::size_t at) {
+    const std::size_t lastLf = s.rfind('\n');
+    const std::size_t tail = lastLf == std::string::npos ? 0 : lastLf + 1;
+    if (at < tail) return "\r\n";
+    const std::size_t cr = s.find('\r', tail);
+    return cr != std::string::npos && cr < at ? "\r" : "\r\n";
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\x1a'; }
@@ -125,13 +140,15 @@ std::string Put(const std::string& content, const std::string& section, const st
     }
     if (at.sectionFound) {
         const Line& l = lines[at.lastEntryLine];
+        const std::string end = LineEndAt(content, l.next);
         std::string out = content.substr(0, l.next);
-        if (l.next == l.end) out += "\r\n";  // the section's last line had no line ending
-        return out + entry + "\r\n" + content.substr(l.next);
+        if (l.next == l.end) out += end;  // the section's last line had no line ending
+        return out + entry + end + content.substr(l.next);
     }
+    const std::string end = LineEndAt(content, content.size());
     std::string out = content;
-    if (!out.empty() && out.back() != '\n') out += "\r\n";
-    return out + "[" + std::string(Trim(section)) + "]\r\n" + entry + "\r\n";
+    if (!out.empty() && out.back() != '\n' && out.back() != '\r') out += end;
+    return out + "[" + std::string(Trim(section)) + "]" + end + entry + end;
 }
 
 }  // namespace xh::ini
