@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "app/update_log.h"
+#include "settings/ini_file.h"
 #include "update/sandbox.h"
 #include "update/update_test_support.h"
 
@@ -332,6 +333,86 @@ TEST_F(DiskFaultsTest, VersionCheckOnAFullOrReadOnlyVolume) {
         }
     }
     server.Stop();
+}
+
+// The settings file's text as the INI module reads it: without its mark, UTF-16 as ASCII.
+std::string SettingsText(const std::string& bytes) {
+    if (bytes.starts_with("\xFF\xFE")) {
+        std::string text;
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) text += bytes[i];
+        return text;
+    }
+    return bytes.starts_with("\xEF\xBB\xBF") ? bytes.substr(3) : bytes;
+}
+
+std::string Utf16Le(const std::string& ascii) {
+    std::string out;
+    for (const char c : ascii) out += std::string{c, '\0'};
+    return out;
+}
+
+std::string Junk(std::size_t size) {
+    std::string out;
+    std::uint32_t x = 88172645u;
+    for (std::size_t i = 0; i < size; ++i) {
+        x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+        out += static_cast<char>(i % 5 == 0 ? 0 : x & 0xFF);
+    }
+    return out;
+}
+
+// A first start with a settings file that a player edited by hand already in place: the
+// program ends normally and the file holds what the first start writes, in its own encoding,
+// next to every value that was readable before.
+TEST(HandEditedSettingsEndToEndTest, FirstStartKeepsTheFileReadable) {
+    const std::string megabyte(1 << 20, 'x');
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::vector<std::pair<std::string, std::string>> readable;  // [Setting] keys
+        bool marked;  // the file starts with a byte-order mark that must stay
+    } cases[] = {
+        {"junk around a section", Junk(3000) + "\r\n[Setting]\r\nscreentoggle=F9\r\n" + Junk(3000),
+         {{"screentoggle", "F9"}}, false},
+        {"junk only", Junk(5000), {}, false},
+        {"a line of one mebibyte", "[Setting]\r\nscreentoggle=F9\r\njunk=" + megabyte + "\r\nfullscreen=F8\r\n",
+         {{"screentoggle", "F9"}, {"fullscreen", "F8"}}, false},
+        {"no line end at all", "[Setting]" + megabyte, {}, false},
+        {"no line end after the last line", "[Setting]\r\nscreentoggle=F9", {{"screentoggle", "F9"}}, false},
+        {"CR-only line ends", "[Setting]\rscreentoggle=F9\rfullscreen=F8\r[Start]\rfirststart=1\r",
+         {{"screentoggle", "F9"}, {"fullscreen", "F8"}}, false},
+        {"LF-only line ends", "[Setting]\nscreentoggle=F9\n", {{"screentoggle", "F9"}}, false},
+        {"UTF-16LE with its mark", "\xFF\xFE" + Utf16Le("[Setting]\r\nscreentoggle=F9\r\n[Start]\r\nfirststart=1\r\n"),
+         {{"screentoggle", "F9"}}, true},
+        {"UTF-16LE without a mark", Utf16Le("[Setting]\r\nscreentoggle=F9\r\n"), {}, false},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF[Setting]\r\nscreentoggle=F9\r\n", {{"screentoggle", "F9"}}, true},
+        {"keys before any section", "screentoggle=F9\r\n[Setting]\r\nfullscreen=F8\r\n", {{"fullscreen", "F8"}},
+         false},
+        {"duplicate keys and sections",
+         "[Setting]\r\nscreentoggle=F9\r\nscreentoggle=F7\r\n[Setting]\r\nfullscreen=F6\r\n",
+         {{"screentoggle", "F9"}}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Sandbox box;
+        const std::string program = box.bin + "/xinghe-update-driver";
+        fs::copy_file(XINGHE_TEST_DRIVER, program);
+        const std::string settings = box.dataFolder + "/res/systemset.ini";
+        fs::create_directories(fs::u8path(box.dataFolder + "/res"));
+        TempDir::Write(settings, c.bytes);
+
+        EXPECT_EQ(box.Run(program, {program}, {"XINGHE_DRIVER_ACTION=first-start"}), 0) << box.Output();
+        const std::string bytes = TempDir::Read(settings);
+        const std::string text = SettingsText(bytes);
+        EXPECT_EQ(ini::Find(text, "Setting", "start"), "1001");
+        const bool hadFirstStart = ini::Find(SettingsText(c.bytes), "Start", "firststart").has_value();
+        EXPECT_EQ(ini::Find(text, "Start", "firststart"), hadFirstStart ? std::optional<std::string>("0") : std::nullopt);
+        for (const auto& [key, value] : c.readable) EXPECT_EQ(ini::Find(text, "Setting", key), value) << key;
+        if (c.marked) {
+            EXPECT_EQ(bytes.substr(0, 2), c.bytes.substr(0, 2)) << "the file lost its mark";
+        }
+        EXPECT_TRUE(TempDir::Read(box.dataFolder + "/xinghe-update-driver") == TempDir::Read(program));
+    }
 }
 
 }  // namespace
