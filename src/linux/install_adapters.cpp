@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -238,6 +239,16 @@ private:
     std::string m_error;
 };
 
+// An advisory lock on the folder itself, so no lock file is left behind; the system drops
+// it when its holder ends.
+class FlockFolderLock final : public IFolderLock {
+public:
+    explicit FlockFolderLock(int fd) : m_fd(fd) {}
+
+private:
+    Fd m_fd;
+};
+
 class PosixFileOps final : public IFileOps {
 public:
     long LastError() override { return t_lastError; }
@@ -324,6 +335,24 @@ public:
             return nullptr;
         }
         return writer;
+    }
+
+    std::unique_ptr<IFolderLock> LockFolder(const std::string& path, unsigned waitMs) override {
+        const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            Result(false);
+            return nullptr;
+        }
+        auto lock = std::make_unique<FlockFolderLock>(fd);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+        while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= end) {
+                Result(false);
+                return nullptr;
+            }
+            ::usleep(2000);
+        }
+        return lock;
     }
 
 private:

@@ -91,6 +91,10 @@ void RunFirstStartInstall() {
     CreateFolderIfMissing(brandFolder);
     const std::string dataFolder = JoinPath(brandFolder, LoadProfileString(kIdsGameLatinId));
     CreateFolderIfMissing(dataFolder);
+    // Two launchers started together would each read, change and write the same settings and
+    // profile files and lose each other's changes, or overwrite a settings file the other has
+    // just marked; one installs at a time. A holder that never lets go only delays the other.
+    const auto hold = ports().fileOps->LockFolder(dataFolder, kInstallLockWaitMs);
 
     ExtractEmbeddedArchive(dataFolder);
 

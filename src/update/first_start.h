@@ -7,6 +7,8 @@ namespace xh {
 
 // Called once per normal start from the login window's initialisation.
 void RunFirstStartInstall();
+// How long a start waits for another one's installation before it goes ahead all the same.
+inline constexpr unsigned kInstallLockWaitMs = 5000;
 
 // Writes the shortcut folder + separator + name to `target` with `arguments`; with the
 // uninstall icon it shows the target folder's res\uninstall.ico.

@@ -59,6 +59,18 @@ private:
     std::string m_error;
 };
 
+// A named mutex stands for the folder: nothing is left on disk, and a holder that ends lets go.
+class MutexFolderLock final : public IFolderLock {
+public:
+    explicit MutexFolderLock(ScopedHandle mutex) : m_mutex(std::move(mutex)) {}
+    ~MutexFolderLock() override { ::ReleaseMutex(m_mutex.get()); }
+    MutexFolderLock(const MutexFolderLock&) = delete;
+    MutexFolderLock& operator=(const MutexFolderLock&) = delete;
+
+private:
+    ScopedHandle m_mutex;
+};
+
 class Win32FileOps final : public IFileOps {
 public:
     long LastError() override { return t_lastError; }
@@ -136,6 +148,28 @@ public:
             return nullptr;
         }
         return std::make_unique<Win32FileWriter>(std::move(file));
+    }
+
+    std::unique_ptr<IFolderLock> LockFolder(const std::string& path, unsigned waitMs) override {
+        // A mutex name cannot hold a backslash, so the path goes in as its hash, case-folded.
+        std::wstring folded = Widen(path);
+        ::CharLowerBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+        unsigned long long hash = 14695981039346656037ULL;
+        for (const wchar_t c : folded) hash = (hash ^ static_cast<unsigned long long>(c)) * 1099511628211ULL;
+        std::wstring name = L"Local\\xinghe-folder-";
+        for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789abcdef"[(hash >> shift) & 0xF];
+        ScopedHandle mutex(::CreateMutexW(nullptr, FALSE, name.c_str()));
+        if (!mutex) {
+            Result(false);
+            return nullptr;
+        }
+        // An abandoned mutex (its holder ended without letting go) is handed over all the same.
+        const DWORD waited = ::WaitForSingleObject(mutex.get(), waitMs);
+        if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+            Result(false);
+            return nullptr;
+        }
+        return std::make_unique<MutexFolderLock>(std::move(mutex));
     }
 };
 
