@@ -77,7 +77,10 @@ std::string IniProfileFile::Read(const std::string& path, const std::string& sec
 
 void IniProfileFile::Write(const std::string& path, const std::string& section, const std::string& key,
                            const std::string& value) {
-    const std::string content = ports().files->ReadFile(path).value_or(std::string());
+    const std::optional<std::string> read = ports().files->ReadFile(path);
+    // A file that is there but cannot be read would be replaced by the one key alone.
+    if (!read && ports().files->Exists(path)) return;
+    const std::string content = read.value_or(std::string());
     const Encoding encoding = Detect(content);
     const std::string edited = ini::Put(Decode(content, encoding), ToFileText(section, encoding),
                                         ToFileText(key, encoding), ToFileText(value, encoding));

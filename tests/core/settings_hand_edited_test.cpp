@@ -9,6 +9,7 @@
 #include "frame/view_modes.h"
 #include "frame_features_fakes.h"
 #include "settings/ini_file.h"
+#include "settings/ini_profile_file.h"
 #include "settings/settings.h"
 #include "support/fake_ports.h"
 
@@ -128,6 +129,46 @@ TEST_F(HandEditedHotKeysTest, RegistersWhatItCanRead) {
     for (const auto& c : cases) {
         EXPECT_EQ(Register(c.bytes), c.expected) << c.name;
     }
+}
+
+// A settings file that is there but cannot be read (no read permission, a failing disk).
+class UnreadableFiles final : public IFileSystem {
+public:
+    explicit UnreadableFiles(IFileSystem& real) : m_real(real) {}
+    std::string unreadable;
+    bool Exists(const std::string& p) override { return m_real.Exists(p); }
+    bool IsDirectory(const std::string& p) override { return m_real.IsDirectory(p); }
+    std::optional<std::uint64_t> FileSize(const std::string& p) override { return m_real.FileSize(p); }
+    std::optional<std::string> ReadFile(const std::string& p) override {
+        if (p == unreadable) return std::nullopt;
+        return m_real.ReadFile(p);
+    }
+    bool WriteFile(const std::string& p, const std::string& b) override { return m_real.WriteFile(p, b); }
+    bool RemoveFile(const std::string& p) override { return m_real.RemoveFile(p); }
+    bool CreateDirectory(const std::string& p) override { return m_real.CreateDirectory(p); }
+    bool AppendExclusive(const std::string& p, const std::string& b) override { return m_real.AppendExclusive(p, b); }
+
+private:
+    IFileSystem& m_real;
+};
+
+TEST(IniProfileFileTest, AFileThatCannotBeReadIsNotReplaced) {
+    testing::FakePorts fakes;
+    UnreadableFiles files(fakes.files);
+    Ports p = ports();
+    p.files = &files;
+    ScopedPorts scoped(p);
+    fakes.files.directories.insert("/res");
+    const std::string kept = "[Setting]\r\nscreentoggle=Ctrl+Shift+Q\r\n";
+    fakes.files.files["/res/systemset.ini"] = kept;
+    files.unreadable = "/res/systemset.ini";
+    IniProfileFile profile;
+    EXPECT_EQ(profile.Read("/res/systemset.ini", "Setting", "screentoggle", "0"), "0");
+    profile.Write("/res/systemset.ini", "Setting", "start", "1001");
+    EXPECT_EQ(fakes.files.files["/res/systemset.ini"], kept);
+    // A missing file is still made.
+    profile.Write("/res/new.ini", "Setting", "start", "1001");
+    EXPECT_EQ(fakes.files.files["/res/new.ini"], "[Setting]\r\nstart=1001\r\n");
 }
 
 }  // namespace
