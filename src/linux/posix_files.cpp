@@ -66,7 +66,8 @@ std::optional<std::uint64_t> PosixFileSystem::FileSize(const std::string& path) 
 }
 
 std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path) {
-    Fd fd(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK a pipe put in a file's place would hold the open until a writer came.
+    Fd fd(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) return std::nullopt;
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;

@@ -13,9 +13,14 @@
 #include "update/update_test_support.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <csignal>
+#include <future>
 #endif
 
 namespace xh {
@@ -144,6 +149,27 @@ private:
     void (*m_savedSignal)(int) = SIG_DFL;
     bool m_set = false;
 };
+
+// A pipe where a file is expected (a settings file replaced by hand) is no file: reading it
+// gives nothing at once, and the settings read their defaults.
+TEST(FileSystemTest, APipeInAFilesPlaceIsNotWaitedFor) {
+    TempDir dir;
+    const std::string pipe = dir / "systemset.ini";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    auto read = std::async(std::launch::async, [&] {
+        return std::make_pair(ports().files->ReadFile(pipe), ports().profile->Read(pipe, "Setting", "screentoggle", "0"));
+    });
+    if (read.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        ADD_FAILURE() << "reading a pipe waits for a writer";
+        const int writer = ::open(pipe.c_str(), O_WRONLY | O_CLOEXEC);  // lets the reader go
+        read.wait();
+        ::close(writer);
+        return;
+    }
+    const auto [bytes, value] = read.get();
+    EXPECT_EQ(bytes, std::nullopt);
+    EXPECT_EQ(value, "0");
+}
 
 TEST_F(UpdateLogFileTest, ALineThatDoesNotFitLeavesNothingOfItBehind) {
     std::filesystem::create_directories(res_);
