@@ -7,6 +7,7 @@
 
 #include "support/desktop.h"
 #include "support/temp_dir.h"
+#include "update/update_module.h"
 
 namespace xh {
 namespace {
@@ -97,6 +98,31 @@ TEST_F(LoginE2eTest, LogsInAndCapturesTheGameUrlWithoutLoadingIt) {
         "/game/play.php?play_gamecode=xinghe&sid=2&svname=%E7%94%B5%E4%BF%A1%2F%E7%BD%91%E9%80%9A%20%E5%8F%8C%E7%BA%BF%E4%BA%8C%E5%8C%BA";
     EXPECT_NE(out.find(expected), std::string::npos) << out;
     EXPECT_FALSE(demo_->Requested("/game/play.php")) << demo_->Requests();
+}
+
+// The check runs on the login's own thread: a version service that never answers may hold
+// the login only until the query gives up, and the log says so.
+TEST_F(LoginE2eTest, SilentVersionServiceHoldsTheLoginOnlyUntilTheQueryGivesUp) {
+    demo_->Post("/__demo/version-silence", "600000");
+    StartLogin();
+    const auto asked = std::chrono::steady_clock::now();
+    Xdotool("type --delay 30 pilot7");
+    Xdotool("key Tab");
+    Xdotool("type --delay 30 secret9");
+    Xdotool("key Return");
+    ASSERT_TRUE(testing::WaitFor(40s, [&] { return demo_->Requested("/games/xhvx/dlq/servers.php"); }))
+        << "the login never came back";
+    const auto held = std::chrono::steady_clock::now() - asked;
+    EXPECT_LT(held, std::chrono::milliseconds(xh::kVersionQueryDeadlineMs) + 8s)
+        << std::chrono::duration_cast<std::chrono::milliseconds>(held).count() << " ms";
+
+    // update.log is UTF-16LE; its lines here are ASCII.
+    std::string log;
+    const std::string bytes = testing::ReadText(testing::TempDir::Utf8(home_.path()) + "/share/Vexa/xinghe/res/update.log");
+    for (std::size_t i = 0; i < bytes.size(); i += 2) log += bytes[i];
+    EXPECT_NE(log.find("Try Download File Exception"), std::string::npos) << log;
+    EXPECT_NE(log.find("Server response check version msg:\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("Finish Update."), std::string::npos) << log;
 }
 
 TEST_F(LoginE2eTest, ExitAsksAndOnlyAConfirmedExitEnds) {

@@ -183,6 +183,10 @@ public:
     std::string Get(const std::string& path) const {
         return Run("curl -s --max-time 5 'http://127.0.0.1:" + std::to_string(m_port) + path + "'");
     }
+    void Post(const std::string& path, const std::string& body) const {
+        Run("curl -s -X POST --data-binary '" + body + "' --max-time 5 'http://127.0.0.1:" + std::to_string(m_port) +
+            path + "'");
+    }
     std::string Requests() const { return Get("/__demo/requests"); }
     bool Requested(const std::string& fragment) const { return Requests().find(fragment) != std::string::npos; }
     void ClearRequests() const {
