@@ -4,7 +4,9 @@
 
 #ifndef XINGHE_NO_HTTPLIB
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 #include <filesystem>
 
 #include "app/file_digest.h"
@@ -23,6 +25,14 @@ using testing::TempDir;
 using Lines = std::vector<std::string>;
 
 const std::string kSeparator = "=====================";
+#ifdef _WIN32
+// WinINet's text for its time-out code; Wine words it differently from Windows.
+bool IsTimeOutText(const std::string& text) {
+    return text == "The operation timed out" || text == "The request has timed out.";
+}
+#else
+bool IsTimeOutText(const std::string& text) { return text == "The operation timed out"; }
+#endif
 
 class UpdateHttpTest : public ::testing::Test {
 protected:
@@ -236,17 +246,112 @@ TEST_F(UpdateHttpTest, ADownloadThatStallsIsGivenUp) {
     module.m_stallTimeoutMs = 300;
     const auto started = std::chrono::steady_clock::now();
     module.DownloadUpdate(server.Base() + "/stall.exe");
-#ifndef _WIN32
-    // Under Wine a blocked WinINet read only ends with the connection; Windows and libcurl
-    // give up after the stall time.
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1400));
-#else
-    (void)started;
-#endif
     const Lines log = Log();
     ASSERT_EQ(log.size(), 5u);
     EXPECT_EQ(log[3], "Try Download File Exception");
     EXPECT_TRUE(starter.starts.empty());
+}
+
+// The version query runs on the login's thread: however the service paces its answer, the
+// query ends on its deadline. A download at the same pace is not cut.
+TEST_F(UpdateHttpTest, TheVersionQueryEndsOnItsDeadlineButADownloadDoesNot) {
+    using namespace std::chrono_literals;
+    const std::string body = "http://127.0.0.1/new.exe";
+    std::atomic<bool> released{false};
+    server.server.Get("/v/silent", [&](const httplib::Request&, httplib::Response& res) {
+        for (int i = 0; i < 100 && !released; ++i) std::this_thread::sleep_for(50ms);
+        res.set_content("0", "text/plain");
+    });
+    // One byte every 100 ms: never a stall, 2.4 s in all.
+    server.server.Get("/v/trickle", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(body.size(), "application/octet-stream",
+                                 [&](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                                     std::this_thread::sleep_for(100ms);
+                                     return !released && sink.write(body.data() + offset, 1);
+                                 });
+    });
+    server.Start();
+
+    const Lines noOffer = {"Server response check version msg:", "Finish Update.", kSeparator};
+    struct Row {
+        const char* path;
+        Lines before;  // the lines before the exception's
+    };
+    const Row rows[] = {{"silent", {}}, {"trickle", {"Http QueryInfoStatusCode:200"}}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        ClearLog();
+        CUpdateModule module("\\zqxinghetmp.exe");
+        module.m_queryDeadlineMs = 500;
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_FALSE(module.CheckVersion(server.Base(), std::string("v/") + row.path + "?v=", "1.0.1.0"));
+        const auto took = std::chrono::steady_clock::now() - started;
+        EXPECT_GE(took, 450ms);
+        EXPECT_LT(took, 1500ms);
+        Lines log = Log();
+        ASSERT_EQ(log.size(), row.before.size() + 5);
+        EXPECT_TRUE(IsTimeOutText(log[row.before.size() + 1])) << log[row.before.size() + 1];
+        log[row.before.size() + 1] = "<time-out>";
+        Lines expected = row.before;
+        expected.push_back("Try Download File Exception");
+        expected.push_back("<time-out>");
+        expected.insert(expected.end(), noOffer.begin(), noOffer.end());
+        EXPECT_EQ(log, expected);
+    }
+
+    ClearLog();
+    CUpdateModule module("\\zqxinghetmp.exe");
+    module.m_queryDeadlineMs = 500;
+    EXPECT_THROW(module.DownloadUpdate(server.Base() + "/v/trickle"), ExitCalled);
+    EXPECT_TRUE(TempDir::Read(testing::Native(module.TempPath())) == body);
+    released = true;
+    server.Stop();  // before the handlers' state goes
+}
+
+TEST_F(UpdateHttpTest, RedirectsAreFollowedToAnAnswerButNotToAFileNorRoundALoop) {
+    std::atomic<int> loops{0};
+    server.server.Get("/v/moved",
+                      [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/v/answer"); });
+    Serve("/v/answer", "0");
+    server.server.Get("/v/loop", [&](const httplib::Request&, httplib::Response& res) {
+        ++loops;
+        res.set_redirect("/v/loop");
+    });
+    // A local file that would offer an update, were the redirect to it followed.
+    std::string local = TempDir::Utf8(dir.path() / "offer.txt");
+    TempDir::Write(local, "http://127.0.0.1/new.exe");
+    for (char& c : local) {
+        if (c == '\\') c = '/';
+    }
+    const std::string fileUrl = "file://" + std::string(local[0] == '/' ? "" : "/") + local;
+    server.server.Get("/v/file", [fileUrl](const httplib::Request&, httplib::Response& res) {
+        res.set_redirect(fileUrl);
+    });
+    server.Start();
+
+    CUpdateModule module("\\zqxinghetmp.exe");
+    EXPECT_FALSE(module.CheckVersion(server.Base(), "v/moved?v=", "1.0.1.0"));
+    EXPECT_EQ(Log(), (Lines{"Http QueryInfoStatusCode:200", "Server response check version msg:0", "Finish Update.",
+                            kSeparator}));
+
+    ClearLog();
+    EXPECT_FALSE(module.CheckVersion(server.Base(), "v/file?v=", "1.0.1.0"));
+    const Lines fileLog = Log();
+    ASSERT_FALSE(fileLog.empty());
+    EXPECT_EQ(fileLog.front(), "Try Download File Exception");
+
+    ClearLog();
+    EXPECT_FALSE(module.CheckVersion(server.Base(), "v/loop?v=", "1.0.1.0"));
+    const Lines log = Log();
+    ASSERT_EQ(log.size(), 5u);
+    EXPECT_EQ(log[0], "Try Download File Exception");
+    EXPECT_FALSE(log[1].empty());
+    EXPECT_EQ(Lines(log.begin() + 2, log.end()),
+              (Lines{"Server response check version msg:", "Finish Update.", kSeparator}));
+    // The first request and ten redirects.
+    EXPECT_LE(loops, 11);
+    server.Stop();
 }
 
 TEST_F(UpdateHttpTest, ATemporaryFileHeldElsewhereEndsTheDownloadSilently) {
