@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -248,6 +249,71 @@ TEST(VersionServiceFaultsTest, EveryMisbehaviourEndsInTimeAndIsLogged) {
         }
         EXPECT_EQ(o.log.front(), o.base + "/getClientVersion.php?p=Vexa&g=xinghe&v=1.0.1.0");
         EXPECT_EQ(Lines(o.log.begin() + 1, o.log.end()), c.log(o.base));
+    }
+}
+
+// The Windows build under Wine (XINGHE_WINDOWS_BUILD names its folder), for the two cases where
+// WinINet itself would wait without end: a service that trickles and one that says nothing.
+TEST(VersionServiceFaultsTest, UnderWineASlowOrSilentServiceFreesTheLoginOnTheDeadline) {
+    const char* build = std::getenv("XINGHE_WINDOWS_BUILD");
+    if (!build || !*build) GTEST_SKIP() << "XINGHE_WINDOWS_BUILD is not set";
+    const std::string wine = "/usr/lib/wine/wine";
+    Sandbox box;
+    const std::string prefix = testing::TempDir::Utf8(box.root.path() / "prefix");
+    const std::vector<std::string> env = {"WINEPREFIX=" + prefix, "WINEARCH=win32", "WINEDEBUG=-all",
+                                          "WINEDLLOVERRIDES=winemenubuilder.exe=d"};
+    // Every Wine process of the prefix ends with the test, however it ends.
+    struct StopWine {
+        const Sandbox& box;
+        const std::vector<std::string>& env;
+        ~StopWine() {
+            const std::string wineserver = "/usr/lib/wine/wineserver";
+            box.Run(wineserver, {wineserver, "-k"}, env);
+            box.Run(wineserver, {wineserver, "-w"}, env);
+        }
+    } stopWine{box, env};
+    ASSERT_EQ(box.Run(wine, {wine, "wineboot", "-i"}, env), 0) << box.Output();
+    std::string user;
+    for (const auto& entry : fs::directory_iterator(fs::u8path(prefix + "/drive_c/users"))) {
+        if (entry.path().filename() != "Public") user = entry.path().filename().string();
+    }
+    const std::string dataFolder = prefix + "/drive_c/users/" + user + "/AppData/Roaming/Vexa/xinghe";
+    fs::create_directories(fs::u8path(dataFolder + "/res"));
+    fs::create_directories(fs::u8path(prefix + "/drive_c/bin"));
+    fs::copy_file(std::string(build) + "/xinghe-update-driver.exe", prefix + "/drive_c/bin/xinghe-update-driver.exe");
+
+    struct WineCase {
+        const char* name;
+        RawServer::Handler handler;
+    };
+    const WineCase cases[] = {
+        {"head trickled one byte a second",
+         [](RawConnection& c) {
+             if (!c.ReadRequest().empty()) c.Trickle(Answer("0"), 1s);
+         }},
+        {"accepted and silent", [](RawConnection& c) { c.StaySilent(); }},
+    };
+    for (const WineCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string log = dataFolder + "/res/update.log";
+        fs::remove(fs::u8path(log));
+        RawServer server(c.handler);
+        std::vector<std::string> runEnv = env;
+        runEnv.push_back("XINGHE_DRIVER_ACTION=update-check");
+        runEnv.push_back("XINGHE_TEST_SERVICE=" + server.Base());
+        const auto started = std::chrono::steady_clock::now();
+        const auto exitCode = box.RunWithin(kHang, wine, {wine, "C:\\bin\\xinghe-update-driver.exe"}, runEnv);
+        const auto took = std::chrono::steady_clock::now() - started;
+        server.Stop();
+        EXPECT_EQ(exitCode, 0) << box.Output();
+        EXPECT_GE(took, kDeadline);
+        // Wine takes a few seconds of its own to start a program.
+        EXPECT_LT(took, kDeadline + kDeadlineMargin + 5s);
+        Lines lines = testing::ReadUpdateLogMessages(log);
+        ASSERT_EQ(lines.size(), 6u) << box.Output();
+        EXPECT_EQ(lines[0], server.Base() + "/getClientVersion.php?p=Vexa&g=xinghe&v=1.0.1.0");
+        // WinINet's words for its time-out code (Wine's; Windows says "The operation timed out").
+        EXPECT_EQ(Lines(lines.begin() + 1, lines.end()), QueryFailed("The request has timed out."));
     }
 }
 
