@@ -210,8 +210,12 @@ private:
             if (!location) return file;
             ::InternetCloseHandle(file);
             std::wstring next;
-            if (redirects == kMaxRedirects || !CombineUrl(url, *location, next) || !IsHttpUrl(next)) {
+            if (redirects == kMaxRedirects || !CombineUrl(url, *location, next)) {
                 code = ERROR_HTTP_REDIRECT_FAILED;
+                return nullptr;
+            }
+            if (!IsHttpUrl(next)) {
+                code = ERROR_INTERNET_UNRECOGNIZED_SCHEME;
                 return nullptr;
             }
             url = std::move(next);
