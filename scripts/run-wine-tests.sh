@@ -18,7 +18,7 @@ fi
 
 WINE=/usr/lib/wine/wine
 WINESERVER=/usr/lib/wine/wineserver
-PROGRAMS=(xinghe-core-tests.exe xinghe-adapter-tests.exe xinghe-frame-win32-tests.exe xinghe-features-win32-tests.exe)
+PROGRAMS=(xinghe-core-tests.exe xinghe-adapter-tests.exe xinghe-frame-win32-tests.exe xinghe-features-win32-tests.exe xinghe-folder-lock-tests.exe)
 SUITE_TIMEOUT=${XINGHE_WINE_TIMEOUT:-600}
 
 work=$(mktemp -d /tmp/xinghe-wine.XXXXXX)

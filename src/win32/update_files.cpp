@@ -151,8 +151,13 @@ public:
     }
 
     std::unique_ptr<IFolderLock> LockFolder(const std::string& path, unsigned waitMs) override {
-        // A mutex name cannot hold a backslash, so the path goes in as its hash, case-folded.
         std::wstring folded = Widen(path);
+        const DWORD attributes = ::GetFileAttributesW(folded.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            Result(false);
+            return nullptr;
+        }
+        // A mutex name cannot hold a backslash, so the path goes in as its hash, case-folded.
         ::CharLowerBuffW(folded.data(), static_cast<DWORD>(folded.size()));
         unsigned long long hash = 14695981039346656037ULL;
         for (const wchar_t c : folded) hash = (hash ^ static_cast<unsigned long long>(c)) * 1099511628211ULL;
