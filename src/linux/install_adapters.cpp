@@ -253,9 +253,9 @@ class PosixFileOps final : public IFileOps {
 public:
     long LastError() override { return t_lastError; }
 
-    bool CopyOver(const std::string& from, const std::string& to) override {
-        return Result(CopyContent(NativePath(from), NativePath(to), false));
-    }
+    // Written beside the target and moved over it: a disk that fills up on the way leaves the
+    // old file, never a cut program in the installed place.
+    bool CopyOver(const std::string& from, const std::string& to) override { return ReplaceAtomically(from, to); }
 
     bool ReplaceAtomically(const std::string& from, const std::string& to) override {
         const std::string target = NativePath(to);

@@ -219,6 +219,7 @@ const FirstStartCase kFirstStartCases[] = {
     {"over an earlier install, full", true, 0, false},
     {"over an earlier install, room for half the program", true, 4 * 1024 * 1024, false},
     {"over an earlier install, read-only", true, std::nullopt, true},
+    {"over an earlier install, room enough", true, 16 * 1024 * 1024, false},
 };
 
 TEST_F(DiskFaultsTest, FirstStartEndsNormallyWithWholeSettings) {
@@ -242,16 +243,18 @@ TEST_F(DiskFaultsTest, FirstStartEndsNormallyWithWholeSettings) {
     }
 }
 
-// The copy over the installed program truncates it first and writes into it, so a disk that
-// fills up on the way leaves a cut program where a working one was. Enabled once the copy is
-// written beside the target and moved over it.
-TEST_F(DiskFaultsTest, DISABLED_FirstStartNeverLeavesACutInstalledCopy) {
+// A disk that fills up during the copy leaves the earlier program, or none, never a cut one.
+TEST_F(DiskFaultsTest, FirstStartNeverLeavesACutInstalledCopy) {
     SeedEarlierInstall(smallOldCopy);
     for (const FirstStartCase& c : kFirstStartCases) {
         SCOPED_TRACE(c.name);
         const std::optional<int> status = run.Run({c.earlierInstall ? run.seed : "", c.room, c.readOnly}, program,
                                                   {"XINGHE_DRIVER_ACTION=first-start"});
         ASSERT_EQ(status, 0);
+        if (c.room && *c.room > driver.size()) {
+            EXPECT_TRUE(TempDir::Read(afterFolder + "/xinghe-update-driver") == driver) << "not copied";
+            EXPECT_EQ(TempDir::Read(afterFolder + "/res/systemset.ini"), kFirstStartSettings);
+        }
         ExpectWholeProgram(run, c.earlierInstall ? Lines{smallOldCopy, driver} : Lines{driver});
     }
 }
