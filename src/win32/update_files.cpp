@@ -75,14 +75,20 @@ class Win32FileOps final : public IFileOps {
 public:
     long LastError() override { return t_lastError; }
 
-    bool CopyOver(const std::string& from, const std::string& to) override {
-        return Result(::CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE));
-    }
+    // Written beside the target and moved over it: a disk that fills up on the way leaves the
+    // old file, never a cut program in the installed place.
+    bool CopyOver(const std::string& from, const std::string& to) override { return ReplaceAtomically(from, to); }
 
     bool ReplaceAtomically(const std::string& from, const std::string& to) override {
         const std::wstring target = Widen(to);
         const std::wstring temp = target + L".new";
-        if (!Result(::CopyFileW(Widen(from).c_str(), temp.c_str(), FALSE))) return false;
+        if (!Result(::CopyFileW(Widen(from).c_str(), temp.c_str(), FALSE))) {
+            // A full disk can leave part of the copy.
+            const DWORD error = ::GetLastError();
+            ::DeleteFileW(temp.c_str());
+            t_lastError = static_cast<long>(error);
+            return false;
+        }
         if (!Result(::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))) {
             const DWORD error = ::GetLastError();
             ::DeleteFileW(temp.c_str());

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 
@@ -84,21 +85,28 @@ struct VolumeRun {
     std::string after = box.root / "after";
     std::string seed = box.root / "seed";
     std::string status = box.root / "status";
+    std::string mountPoint;  // the folder the volume goes over; "" for the data folder
 
     // The driver's exit status (128 + the signal for one that was killed); nullopt when the
     // volume could not be set up.
     std::optional<int> Run(const Volume& volume, const std::string& program, const std::vector<std::string>& env) {
+        return Run(volume, std::vector<std::string>{program}, env);
+    }
+    // `command`: the program and its arguments.
+    std::optional<int> Run(const Volume& volume, const std::vector<std::string>& command,
+                           const std::vector<std::string>& env) {
         fs::remove_all(fs::u8path(after));
         fs::remove(fs::u8path(status));
         const std::string script = box.root / "volume.sh";
         TempDir::Write(script, kVolumeScript);
-        std::vector<std::string> command = Unshare();
-        const std::string unshare = command.front();
-        command.erase(command.begin());
-        command.insert(command.end(), {"sh", script, box.data, volume.seed,
-                                       volume.room ? std::to_string(*volume.room) : "", volume.readOnly ? "1" : "0",
-                                       status, after, program});
-        const int ran = box.Run(unshare, command, env);
+        std::vector<std::string> args = Unshare();
+        const std::string unshare = args.front();
+        args.erase(args.begin());
+        args.insert(args.end(), {"sh", script, mountPoint.empty() ? box.data : mountPoint, volume.seed,
+                                 volume.room ? std::to_string(*volume.room) : "", volume.readOnly ? "1" : "0", status,
+                                 after});
+        args.insert(args.end(), command.begin(), command.end());
+        const int ran = box.Run(unshare, args, env);
         const std::string code = TempDir::Read(status);
         if (ran != 0 || code.empty()) return std::nullopt;
         return std::stoi(code);
@@ -416,6 +424,92 @@ TEST(HandEditedSettingsEndToEndTest, FirstStartKeepsTheFileReadable) {
         }
         EXPECT_TRUE(TempDir::Read(box.dataFolder + "/xinghe-update-driver") == TempDir::Read(program));
     }
+}
+
+// The Windows build under Wine on the full volume: its files go through Wine's file functions.
+// Runs when XINGHE_WINDOWS_BUILD names a Windows build folder (xinghe-update-driver.exe in it).
+TEST(WineDiskFaultsTest, FirstStartAndVersionCheckOnAFullVolume) {
+    const char* build = std::getenv("XINGHE_WINDOWS_BUILD");
+    if (!build || !*build) GTEST_SKIP() << "XINGHE_WINDOWS_BUILD is not set";
+    if (!VolumesWork()) GTEST_SKIP() << "this machine does not allow a private mount namespace with a tmpfs";
+    const std::string driverExe = std::string(build) + "/xinghe-update-driver.exe";
+    ASSERT_TRUE(fs::exists(driverExe)) << driverExe;
+
+    VolumeRun run;
+    const std::string prefix = run.box.root / "prefix";
+    const std::string wine = "/usr/lib/wine/wine";
+    const std::string server = "/usr/lib/wine/wineserver";
+    const std::vector<std::string> env = {"WINEPREFIX=" + prefix, "WINEARCH=win32", "WINEDEBUG=-all",
+                                          "WINEDLLOVERRIDES=winemenubuilder.exe=d;mscoree,mshtml="};
+    // No Wine process may outlive a run: the next one must start its server inside the namespace.
+    const auto stopWine = [&] {
+        run.box.Run(server, {server, "-k"}, env);
+        run.box.Run(server, {server, "-w"}, env);
+    };
+    ASSERT_EQ(run.box.Run(wine, {wine, "wineboot", "-i"}, env), 0) << run.box.Output();
+    stopWine();
+    std::string user;
+    for (const auto& entry : fs::directory_iterator(fs::u8path(prefix + "/drive_c/users"))) {
+        if (entry.path().filename() != "Public") user = entry.path().filename().string();
+    }
+    ASSERT_FALSE(user.empty());
+    const std::string roaming = prefix + "/drive_c/users/" + user + "/AppData/Roaming";
+    fs::create_directories(fs::u8path(prefix + "/drive_c/bin"));
+    fs::copy_file(driverExe, prefix + "/drive_c/bin/xinghe-update-driver.exe");
+    const std::string program = "C:\\bin\\xinghe-update-driver.exe";
+
+    // An earlier installation with a small old program, the marker set again and a log with
+    // room in its page for a short line only.
+    run.box.Run(wine, {wine, program}, [&] {
+        auto e = env;
+        e.push_back("XINGHE_DRIVER_ACTION=first-start");
+        return e;
+    }());
+    stopWine();
+    fs::rename(fs::u8path(roaming), fs::u8path(run.seed));
+    fs::create_directories(fs::u8path(roaming));
+    const std::string seedFolder = run.seed + "/Vexa/xinghe";
+    ASSERT_TRUE(fs::exists(fs::u8path(seedFolder + "/res/systemset.ini"))) << run.box.Output();
+    const std::string smallOldCopy(6000, 'o');
+    TempDir::Write(seedFolder + "/xinghe-update-driver.exe", smallOldCopy);
+    TempDir::Write(seedFolder + "/res/systemset.ini", kUnpackedSettings);
+    TempDir::Write(seedFolder + "/res/update.log", LogWithRoomInItsPage(150));
+    const Lines seeded = testing::ReadUpdateLogMessages(seedFolder + "/res/update.log");
+    run.mountPoint = roaming;
+
+    testing::LoopbackServer http;
+    http.server.Get("/getClientVersion.php", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("0", "text/plain");
+    });
+    http.Start();
+    const std::string driver = TempDir::Read(driverExe);
+    const std::string afterFolder = run.after + "/Vexa/xinghe";
+    for (const char* action : {"first-start", "update-check"}) {
+        SCOPED_TRACE(action);
+        auto e = env;
+        e.push_back(std::string("XINGHE_DRIVER_ACTION=") + action);
+        e.push_back("XINGHE_TEST_SERVICE=" + http.Base());
+        // The driver's status is the script's; the server ends with the namespace's programs.
+        const std::optional<int> status =
+            run.Run({run.seed, 0, false}, {"/bin/sh", "-c", "\"$0\" \"$1\"; s=$?; \"$2\" -w; exit $s", wine, program, server},
+                    e);
+        ASSERT_TRUE(status.has_value()) << run.box.Output();
+        EXPECT_EQ(*status, 0) << run.box.Output();
+        EXPECT_TRUE(WholeLogLines(afterFolder + "/res/update.log"));
+        const std::string settings = TempDir::Read(afterFolder + "/res/systemset.ini");
+        EXPECT_TRUE(settings == kUnpackedSettings || settings == kFirstStartSettings) << settings;
+        const std::string installed = TempDir::Read(afterFolder + "/xinghe-update-driver.exe");
+        EXPECT_TRUE(installed == smallOldCopy || installed == driver)
+            << "a cut installed copy of " << installed.size() << " bytes";
+        EXPECT_FALSE(fs::exists(fs::u8path(afterFolder + "/xinghe-update-driver.exe.new"))) << "a cut copy beside it";
+        Lines messages = testing::ReadUpdateLogMessages(afterFolder + "/res/update.log");
+        ASSERT_GE(messages.size(), seeded.size());
+        messages.erase(messages.begin(), messages.begin() + static_cast<long>(seeded.size()));
+        if (std::string(action) == "update-check") {
+            EXPECT_EQ(messages, Lines{"Http QueryInfoStatusCode:200"});
+        }
+    }
+    http.Stop();
 }
 
 }  // namespace
