@@ -53,6 +53,15 @@ protected:
     }
 
     Lines Log() { return testing::ReadUpdateLogMessages(UpdateLogPath()); }
+    // A query that failed: the exception and its message, then no answer and no offer.
+    void ExpectFailedQueryLog() {
+        const Lines log = Log();
+        ASSERT_EQ(log.size(), 5u);
+        EXPECT_EQ(log[0], "Try Download File Exception");
+        EXPECT_FALSE(log[1].empty());
+        EXPECT_EQ(Lines(log.begin() + 2, log.end()),
+                  (Lines{"Server response check version msg:", "Finish Update.", kSeparator}));
+    }
     void ClearLog() { std::filesystem::remove(std::filesystem::u8path(UpdateLogPath())); }
 
     // Serves `body` with status 200 at `path`.
@@ -129,12 +138,7 @@ TEST_F(UpdateHttpTest, AnUnreachableServiceIsLoggedAsAnExceptionAndOffersNothing
     server.Stop();
     CUpdateModule module("\\zqxinghetmp.exe");
     EXPECT_FALSE(module.CheckVersion(base, "v?v=", "1.0.1.0"));
-    const Lines log = Log();
-    ASSERT_EQ(log.size(), 5u);
-    EXPECT_EQ(log[0], "Try Download File Exception");
-    EXPECT_FALSE(log[1].empty());
-    EXPECT_EQ(Lines(log.begin() + 2, log.end()),
-              (Lines{"Server response check version msg:", "Finish Update.", kSeparator}));
+    ExpectFailedQueryLog();
 }
 
 TEST_F(UpdateHttpTest, DownloadFailuresEndWithoutHandingOver) {
@@ -343,12 +347,7 @@ TEST_F(UpdateHttpTest, RedirectsAreFollowedToAnAnswerButNotToAFileNorRoundALoop)
 
     ClearLog();
     EXPECT_FALSE(module.CheckVersion(server.Base(), "v/loop?v=", "1.0.1.0"));
-    const Lines log = Log();
-    ASSERT_EQ(log.size(), 5u);
-    EXPECT_EQ(log[0], "Try Download File Exception");
-    EXPECT_FALSE(log[1].empty());
-    EXPECT_EQ(Lines(log.begin() + 2, log.end()),
-              (Lines{"Server response check version msg:", "Finish Update.", kSeparator}));
+    ExpectFailedQueryLog();
     // The first request and ten redirects.
     EXPECT_LE(loops, 11);
     server.Stop();

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <random>
@@ -33,26 +32,6 @@ const std::string kSeparator = "=====================";
 int EnvNumber(const char* name, int fallback) {
     const char* value = std::getenv(name);
     return value && *value ? std::atoi(value) : fallback;
-}
-
-// Starts the program in the sandbox's environment without waiting for it.
-pid_t Spawn(const Sandbox& box, const std::string& program, std::vector<std::string> args,
-            const std::vector<std::string>& extraEnv) {
-    std::vector<std::string> env = box.Environment(extraEnv);
-    std::vector<char*> argv, envp;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, box.output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = 0;
-    const int started = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (started != 0) std::cerr << "cannot start " << program << ": " << std::strerror(started) << std::endl;
-    return started == 0 ? pid : -1;
 }
 
 // Reaps every ended descendant (the test is their subreaper); false while some still run.
@@ -186,7 +165,7 @@ public:
     std::string Url() const { return server.Base() + "/files/xinghe-1.0.2.0"; }
     std::vector<std::string> Programs() const { return {checker, cache, installed}; }
     pid_t StartCheck() {
-        return Spawn(box, checker, {checker}, {"XINGHE_DRIVER_ACTION=update-check", "XINGHE_TEST_SERVICE=" + server.Base()});
+        return box.Start(checker, {checker}, {"XINGHE_DRIVER_ACTION=update-check", "XINGHE_TEST_SERVICE=" + server.Base()});
     }
     Lines Log() const { return testing::ReadUpdateLogMessages(log); }
     // One of the messages a run writes, whole: digests of 32 digits, the exact numbers.
@@ -367,7 +346,7 @@ TEST_F(UpdateFaultsTest, AnApplyStageRemovesTheCopiesOfInterruptedOnesButNotOfRu
     const std::string other = chain.installed + ".xhnew12x";
     for (const auto& path : {dead, running, other}) TempDir::Write(path, "part of a copy");
 
-    ASSERT_GT(Spawn(chain.box, chain.cache, {"-d " + chain.installed}, {}), 0);
+    ASSERT_GT(chain.box.Start(chain.cache, {"-d " + chain.installed}, {}), 0);
     ASSERT_TRUE(WaitChainEnd(30s)) << chain.box.Output();
     EXPECT_TRUE(TempDir::Read(chain.installed) == newer) << chain.box.Output();
     EXPECT_FALSE(fs::exists(fs::u8path(dead)));
@@ -389,8 +368,8 @@ TEST(TwoLaunchersTest, TwoFirstStartsAtOnceLeaveAWholeInstallation) {
         const std::string installed = box.dataFolder + "/xinghe-update-driver";
         WriteProgram(original, Driver());
         const std::vector<std::string> env = {"XINGHE_DRIVER_ACTION=first-start"};
-        ASSERT_GT(Spawn(box, original, {original}, env), 0);
-        ASSERT_GT(Spawn(box, original, {original}, env), 0);
+        ASSERT_GT(box.Start(original, {original}, env), 0);
+        ASSERT_GT(box.Start(original, {original}, env), 0);
         ASSERT_TRUE(WaitChainEnd(30s)) << box.Output();
 
         EXPECT_TRUE(TempDir::Read(installed) == TempDir::Read(original)) << "the installed copy is not whole";
@@ -433,8 +412,8 @@ TEST(TwoLaunchersTest, TwoChecksAtOnceWriteOnlyWholeLogLines) {
     const std::vector<std::string> env = {"XINGHE_DRIVER_ACTION=update-check", "XINGHE_TEST_SERVICE=" + server.Base()};
     const int rounds = EnvNumber("XINGHE_TWIN_ROUNDS", 10);
     for (int round = 0; round < rounds; ++round) {
-        ASSERT_GT(Spawn(box, checker, {checker}, env), 0);
-        ASSERT_GT(Spawn(box, checker, {checker}, env), 0);
+        ASSERT_GT(box.Start(checker, {checker}, env), 0);
+        ASSERT_GT(box.Start(checker, {checker}, env), 0);
         ASSERT_TRUE(WaitChainEnd(30s)) << box.Output();
     }
     server.Stop();
