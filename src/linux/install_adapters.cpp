@@ -82,28 +82,6 @@ bool CopyContent(const std::string& from, const std::string& to, bool sync) {
     return !sync || ::fsync(out.get()) == 0;
 }
 
-// A replacement killed between its copy and its rename leaves the copy beside the target,
-// named after its process. Those of ended processes would pile up, one per interrupted
-// update, so they go before a new copy is written; a running writer's copy stays.
-void RemoveStaleCopies(const std::string& target) {
-    const auto slash = target.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-    const std::string prefix = target.substr(slash == std::string::npos ? 0 : slash + 1) + ".xhnew";
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
-    if (!dir) return;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const std::string name = entry->d_name;
-        if (name.size() <= prefix.size() || name.size() > prefix.size() + 9 || name.compare(0, prefix.size(), prefix) != 0) {
-            continue;
-        }
-        const std::string digits = name.substr(prefix.size());
-        if (digits.find_first_not_of("0123456789") != std::string::npos) continue;
-        const pid_t writer = static_cast<pid_t>(std::stol(digits));
-        if (writer == ::getpid() || ::kill(writer, 0) == 0 || errno != ESRCH) continue;
-        ::unlink((folder + "/" + name).c_str());
-    }
-}
-
 std::string HomeFolder() {
     const char* home = std::getenv("HOME");
     return home ? home : "";
@@ -262,7 +240,7 @@ public:
         // A program held without sharing (an exclusive lock) is not replaced under its holder.
         Fd held(::open(target.c_str(), O_RDONLY | O_CLOEXEC));
         if (held.get() >= 0 && ::flock(held.get(), LOCK_EX | LOCK_NB) != 0) return Result(false);
-        RemoveStaleCopies(target);
+        RemoveStaleWriterCopies(target, ".xhnew");
         const std::string temp = target + ".xhnew" + std::to_string(::getpid());
         if (!CopyContent(NativePath(from), temp, true)) {
             const int error = errno;

@@ -1,10 +1,13 @@
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "linux/linux_ports.h"
@@ -83,10 +86,30 @@ std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path) {
     return data;
 }
 
+void RemoveStaleWriterCopies(const std::string& target, const std::string& marker) {
+    const auto slash = target.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    const std::string prefix = target.substr(slash == std::string::npos ? 0 : slash + 1) + marker;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name.size() <= prefix.size() || name.size() > prefix.size() + 9 || name.compare(0, prefix.size(), prefix) != 0) {
+            continue;
+        }
+        const std::string digits = name.substr(prefix.size());
+        if (digits.find_first_not_of("0123456789") != std::string::npos) continue;
+        const pid_t writer = static_cast<pid_t>(std::stol(digits));
+        if (writer == ::getpid() || ::kill(writer, 0) == 0 || errno != ESRCH) continue;
+        ::unlink((folder + "/" + name).c_str());
+    }
+}
+
 // Written beside the target and renamed over it, so that a crash or a full disk never
 // leaves a half-written file behind.
 bool PosixFileSystem::WriteFile(const std::string& path, const std::string& bytes) {
     const std::string target = NativePath(path);
+    RemoveStaleWriterCopies(target, ".tmp");
     const std::string temp = target + ".tmp" + std::to_string(::getpid());
     mode_t mode = 0644;
     struct stat st {};

@@ -15,4 +15,9 @@ public:
     bool AppendExclusive(const std::string& path, const std::string& bytes) override;
 };
 
+// A write killed between its copy and its rename leaves the copy beside the target, named
+// `target` + `marker` + the writer's process id. Those of ended processes would pile up, one
+// per interrupted write, so they go before a new copy is written; a running writer's stays.
+void RemoveStaleWriterCopies(const std::string& target, const std::string& marker);
+
 }  // namespace xh::linuxport

@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -169,6 +170,28 @@ TEST(FileSystemTest, APipeInAFilesPlaceIsNotWaitedFor) {
     const auto [bytes, value] = read.get();
     EXPECT_EQ(bytes, std::nullopt);
     EXPECT_EQ(value, "0");
+}
+
+// A settings write killed before its rename leaves its copy behind; the next write sweeps
+// away those of ended writers and leaves a running writer's copy alone.
+TEST(FileSystemTest, AWriteRemovesTheCopiesOfEndedWritersOnly) {
+    TempDir dir;
+    const std::string target = dir / "systemset.ini";
+    const pid_t ended = ::fork();
+    if (ended == 0) ::_exit(0);
+    ASSERT_GT(ended, 0);
+    ::waitpid(ended, nullptr, 0);
+    const pid_t running = ::getppid();
+    const std::string stale = target + ".tmp" + std::to_string(ended);
+    const std::string live = target + ".tmp" + std::to_string(running);
+    const std::string other = target + ".tmpnotes";
+    for (const auto& path : {stale, live, other}) TempDir::Write(path, "[Setting]\r\n");
+
+    ASSERT_TRUE(ports().files->WriteFile(target, "[Start]\r\nfirststart=0\r\n"));
+    EXPECT_EQ(TempDir::Read(target), "[Start]\r\nfirststart=0\r\n");
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_TRUE(std::filesystem::exists(live));
+    EXPECT_TRUE(std::filesystem::exists(other));
 }
 
 TEST_F(UpdateLogFileTest, ALineThatDoesNotFitLeavesNothingOfItBehind) {
