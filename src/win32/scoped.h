@@ -55,6 +55,14 @@ struct KernelHandleTraits {
 };
 using ScopedHandle = UniqueHandle<KernelHandleTraits>;
 
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { ::FindClose(h); }
+};
+using ScopedFind = UniqueHandle<FindHandleTraits>;
+
 struct RegistryKeyTraits {
     using Handle = HKEY;
     static Handle Invalid() { return nullptr; }

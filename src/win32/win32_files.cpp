@@ -1,5 +1,7 @@
 #include "win32/win32_files.h"
 
+#include <cwchar>
+
 #include "win32/scoped.h"
 #include "win32/wide.h"
 
@@ -22,6 +24,36 @@ std::optional<WIN32_FILE_ATTRIBUTE_DATA> Attributes(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!::GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
     return data;
+}
+
+// A write killed between its copy and its move leaves the copy beside the target, named
+// after its process. Those of ended processes would pile up, one per interrupted write, so
+// they go before a new copy is written; a running writer's copy stays.
+void RemoveStaleWriterCopies(const std::wstring& target, const std::wstring& marker) {
+    const auto slash = target.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? L"" : target.substr(0, slash + 1);
+    const std::wstring prefix = target.substr(slash == std::wstring::npos ? 0 : slash + 1) + marker;
+    WIN32_FIND_DATAW found{};
+    ScopedFind find(::FindFirstFileW((target + marker + L"*").c_str(), &found));
+    if (!find) return;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name.size() <= prefix.size() || name.size() > prefix.size() + 10 ||
+            name.compare(0, prefix.size(), prefix) != 0) {
+            continue;
+        }
+        const std::wstring digits = name.substr(prefix.size());
+        if (digits.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
+        const DWORD writer = static_cast<DWORD>(std::wcstoul(digits.c_str(), nullptr, 10));
+        if (writer == ::GetCurrentProcessId()) continue;
+        if (ScopedHandle process{::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, writer)}) {
+            DWORD code = 0;
+            if (::GetExitCodeProcess(process.get(), &code) && code == STILL_ACTIVE) continue;
+        } else if (::GetLastError() != ERROR_INVALID_PARAMETER) {
+            continue;  // there, but not ours to look at
+        }
+        ::DeleteFileW((folder + name).c_str());
+    } while (::FindNextFileW(find.get(), &found));
 }
 
 }  // namespace
@@ -60,6 +92,7 @@ std::optional<std::string> Win32FileSystem::ReadFile(const std::string& path) {
 // a half-written file behind.
 bool Win32FileSystem::WriteFile(const std::string& path, const std::string& bytes) {
     const std::wstring target = Widen(path);
+    RemoveStaleWriterCopies(target, L".tmp");
     const std::wstring temp = target + L".tmp" + std::to_wstring(::GetCurrentProcessId());
     {
         ScopedHandle file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -16,7 +16,6 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -126,6 +125,27 @@ TEST_F(UpdateLogFileTest, TrimsOnlyPastTenMebibytes) {
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(log_)));
 }
 
+// A settings write killed before its rename leaves its copy behind, named after its process;
+// the next write sweeps away those of ended writers and leaves other files alone.
+TEST(FileSystemTest, AWriteRemovesTheCopiesOfEndedWritersOnly) {
+    TempDir dir;
+    const std::string target = dir / "systemset.ini";
+    const std::string ended = target + ".tmp99999996";  // no process has that number
+    const std::string other = target + ".tmpnotes";
+#ifndef _WIN32
+    const std::string running = target + ".tmp" + std::to_string(::getppid());
+#else
+    const std::string running = other;
+#endif
+    for (const auto& path : {ended, other, running}) TempDir::Write(path, "[Setting]\r\n");
+
+    ASSERT_TRUE(ports().files->WriteFile(target, "[Start]\r\nfirststart=0\r\n"));
+    EXPECT_EQ(TempDir::Read(target), "[Start]\r\nfirststart=0\r\n");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(ended)));
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(other)));
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(running)));
+}
+
 #ifndef _WIN32
 // The file-size limit cuts a write short the way a full disk does, at a byte the test chooses.
 class FileSizeLimit {
@@ -170,28 +190,6 @@ TEST(FileSystemTest, APipeInAFilesPlaceIsNotWaitedFor) {
     const auto [bytes, value] = read.get();
     EXPECT_EQ(bytes, std::nullopt);
     EXPECT_EQ(value, "0");
-}
-
-// A settings write killed before its rename leaves its copy behind; the next write sweeps
-// away those of ended writers and leaves a running writer's copy alone.
-TEST(FileSystemTest, AWriteRemovesTheCopiesOfEndedWritersOnly) {
-    TempDir dir;
-    const std::string target = dir / "systemset.ini";
-    const pid_t ended = ::fork();
-    if (ended == 0) ::_exit(0);
-    ASSERT_GT(ended, 0);
-    ::waitpid(ended, nullptr, 0);
-    const pid_t running = ::getppid();
-    const std::string stale = target + ".tmp" + std::to_string(ended);
-    const std::string live = target + ".tmp" + std::to_string(running);
-    const std::string other = target + ".tmpnotes";
-    for (const auto& path : {stale, live, other}) TempDir::Write(path, "[Setting]\r\n");
-
-    ASSERT_TRUE(ports().files->WriteFile(target, "[Start]\r\nfirststart=0\r\n"));
-    EXPECT_EQ(TempDir::Read(target), "[Start]\r\nfirststart=0\r\n");
-    EXPECT_FALSE(std::filesystem::exists(stale));
-    EXPECT_TRUE(std::filesystem::exists(live));
-    EXPECT_TRUE(std::filesystem::exists(other));
 }
 
 TEST_F(UpdateLogFileTest, ALineThatDoesNotFitLeavesNothingOfItBehind) {
