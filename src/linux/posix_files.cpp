@@ -23,34 +23,20 @@ std::string NativePath(const std::string& path) {
     return out;
 }
 
-namespace {
+Fd::~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+}
 
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-bool WriteAll(int fd, const std::string& bytes) {
+bool WriteAll(int fd, const char* data, std::size_t size) {
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         done += static_cast<std::size_t>(n);
     }
     return true;
 }
-
-}  // namespace
 
 bool PosixFileSystem::Exists(const std::string& path) {
     struct stat st {};
@@ -117,7 +103,7 @@ bool PosixFileSystem::WriteFile(const std::string& path, const std::string& byte
     {
         Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
         if (fd.get() < 0) return false;
-        if (!WriteAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) {
+        if (!WriteAll(fd.get(), bytes.data(), bytes.size()) || ::fsync(fd.get()) != 0) {
             ::unlink(temp.c_str());
             return false;
         }
@@ -146,7 +132,7 @@ bool PosixFileSystem::AppendExclusive(const std::string& path, const std::string
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return false;
     const off_t end = ::lseek(fd.get(), 0, SEEK_END);
     if (end < 0) return false;
-    if (WriteAll(fd.get(), bytes)) return true;
+    if (WriteAll(fd.get(), bytes.data(), bytes.size())) return true;
     // A full disk can take part of the bytes; half a line would run into the next one.
     while (::ftruncate(fd.get(), end) != 0 && errno == EINTR) {
     }

@@ -1,7 +1,25 @@
 #pragma once
 #include "platform/ports.h"
 
+#include <cstddef>
+
 namespace xh::linuxport {
+
+// Owns a file descriptor; -1 is none.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd();
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Writes every byte, through interrupted and partial writes; false on the first failure.
+bool WriteAll(int fd, const char* data, std::size_t size);
 
 class PosixFileSystem final : public IFileSystem {
 public:
