@@ -18,19 +18,7 @@ bool Result(bool ok) {
 }
 
 std::string SystemErrorText(DWORD code) {
-    wchar_t* text = nullptr;
-    const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                         FORMAT_MESSAGE_IGNORE_INSERTS,
-                                     nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-    std::string message;
-    if (n && text) {
-        std::wstring_view view(text, n);
-        while (!view.empty() && (view.back() == L'\r' || view.back() == L'\n' || view.back() == L' ')) {
-            view.remove_suffix(1);
-        }
-        message = Narrow(view);
-    }
-    if (text) ::LocalFree(text);
+    const std::string message = ErrorMessageText(code);
     return message.empty() ? "Error " + std::to_string(code) : message;
 }
 
@@ -189,6 +177,23 @@ public:
 IFileOps& Win32FileOpsAdapter() {
     static Win32FileOps ops;
     return ops;
+}
+
+std::string ErrorMessageText(DWORD code, HMODULE module) {
+    wchar_t* text = nullptr;
+    const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
+                        (module ? FORMAT_MESSAGE_FROM_HMODULE : FORMAT_MESSAGE_FROM_SYSTEM);
+    const DWORD n = ::FormatMessageW(flags, module, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::string message;
+    if (n && text) {
+        std::wstring_view view(text, n);
+        while (!view.empty() && (view.back() == L'\r' || view.back() == L'\n' || view.back() == L' ')) {
+            view.remove_suffix(1);
+        }
+        message = Narrow(view);
+    }
+    if (text) ::LocalFree(text);
+    return message;
 }
 
 }  // namespace xh::win32

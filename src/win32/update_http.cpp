@@ -31,23 +31,9 @@ using ScopedInternet = UniqueHandle<InternetHandleTraits>;
 
 // The text WinINet gives for its own codes, or the system's for the others.
 std::string InternetErrorText(DWORD code) {
-    wchar_t* text = nullptr;
-    const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
-                        (code >= INTERNET_ERROR_BASE && code <= INTERNET_ERROR_LAST ? FORMAT_MESSAGE_FROM_HMODULE
-                                                                                    : FORMAT_MESSAGE_FROM_SYSTEM);
-    const DWORD n = ::FormatMessageW(flags, ::GetModuleHandleW(L"wininet.dll"), code, 0,
-                                     reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-    std::string message;
-    if (n && text) {
-        std::wstring_view view(text, n);
-        while (!view.empty() && (view.back() == L'\r' || view.back() == L'\n' || view.back() == L' ')) {
-            view.remove_suffix(1);
-        }
-        message = Narrow(view);
-    }
-    if (text) ::LocalFree(text);
-    if (message.empty()) message = "Internet error " + std::to_string(code);
-    return message;
+    const bool ours = code >= INTERNET_ERROR_BASE && code <= INTERNET_ERROR_LAST;
+    const std::string message = ErrorMessageText(code, ours ? ::GetModuleHandleW(L"wininet.dll") : nullptr);
+    return message.empty() ? "Internet error " + std::to_string(code) : message;
 }
 
 // The blocking calls (sending the request and waiting for its head, each read) run on a
