@@ -222,8 +222,6 @@ public:
     virtual ~IFileOps() = default;
     // The platform's code of the last failure of this port on this thread.
     virtual long LastError() = 0;
-    // Copies `from` over `to` (replacing it).
-    virtual bool CopyOver(const std::string& from, const std::string& to) = 0;
     // Copies `from` beside `to` and moves the copy over it in one step, so `to` is always
     // either the old or the new file.
     virtual bool ReplaceAtomically(const std::string& from, const std::string& to) = 0;

@@ -130,7 +130,9 @@ void RunFirstStartInstall() {
 
     // Parts are compared one by one, so 1.0.1.0 is newer than 1.0.0.10.
     if (!IsVersionZero(installedVersion) && CompareVersionTexts(installedVersion, runningVersion) >= 0) return;
-    ports().fileOps->CopyOver(selfPath, installedPath);
+    // Beside it and moved over it: a disk that fills up on the way leaves the earlier program,
+    // never a cut one in the installed place.
+    ports().fileOps->ReplaceAtomically(selfPath, installedPath);
 
     if (SettingToInt(ReadSetting("Start", "firststart", "0")) != 0) {
         if (const std::string reportUrl = LoadProfileString(kIdsUnusedInstallText); !reportUrl.empty()) {

@@ -54,7 +54,7 @@ void RunUninstallConfirm() {
     const std::string cache = JoinPath(appData, "cache");
     if (!ports().files->Exists(cache)) ports().files->CreateDirectory(cache);
     const std::string copy = appData + LoadProfileString(kIdsUninstallTempFile);
-    ports().fileOps->CopyOver(selfPath, copy);
+    ports().fileOps->ReplaceAtomically(selfPath, copy);
     ports().starter->Start(copy, "-u " + selfPath);
     ports().uninstallRegistry->DeleteEntry(kUninstallKeyName);
 }

@@ -63,10 +63,6 @@ class Win32FileOps final : public IFileOps {
 public:
     long LastError() override { return t_lastError; }
 
-    // Written beside the target and moved over it: a disk that fills up on the way leaves the
-    // old file, never a cut program in the installed place.
-    bool CopyOver(const std::string& from, const std::string& to) override { return ReplaceAtomically(from, to); }
-
     bool ReplaceAtomically(const std::string& from, const std::string& to) override {
         const std::wstring target = Widen(to);
         const std::wstring temp = target + L".new";

@@ -78,11 +78,10 @@ public:
     }
 
     long LastError() override { return 0; }
-    bool CopyOver(const std::string& from, const std::string& to) override {
+    bool ReplaceAtomically(const std::string& from, const std::string& to) override {
         const auto data = m_files.ReadFile(from);
         return data && m_files.WriteFile(to, *data);
     }
-    bool ReplaceAtomically(const std::string& from, const std::string& to) override { return CopyOver(from, to); }
     std::optional<std::vector<std::string>> ListFolder(const std::string& path) override {
         const std::string p = MemoryFileSystem::Normalize(path);
         if (!m_files.directories.count(p)) return std::nullopt;

@@ -37,7 +37,6 @@ public:
 class FileTimes final : public IFileOps {
 public:
     long LastError() override { return 0; }
-    bool CopyOver(const std::string&, const std::string&) override { return false; }
     bool ReplaceAtomically(const std::string&, const std::string&) override { return false; }
     std::optional<std::vector<std::string>> ListFolder(const std::string&) override { return std::nullopt; }
     bool SetTimes(const std::string& path, UnixTime, UnixTime access, UnixTime write) override {

@@ -67,7 +67,6 @@ class MemoryFileOps final : public IFileOps {
 public:
     explicit MemoryFileOps(testing::MemoryFileSystem& files) : m_files(files) {}
     long LastError() override { return 0; }
-    bool CopyOver(const std::string&, const std::string&) override { return false; }
     bool ReplaceAtomically(const std::string&, const std::string&) override { return false; }
     std::optional<std::vector<std::string>> ListFolder(const std::string&) override { return std::nullopt; }
     bool SetTimes(const std::string&, UnixTime, UnixTime, UnixTime) override { return true; }
