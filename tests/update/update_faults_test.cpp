@@ -61,19 +61,10 @@ std::set<std::string> KillChain(const std::vector<std::string>& programs) {
     const auto end = Clock::now() + 10s;
     while (Clock::now() < end) {
         int found = 0;
-        for (const auto& entry : fs::directory_iterator("/proc")) {
-            const std::string pid = entry.path().filename().string();
-            if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-            std::error_code ec;
-            const std::string exe = fs::read_symlink(entry.path() / "exe", ec).string();
-            if (ec) continue;
-            for (const auto& program : programs) {
-                if (exe == program || exe == program + " (deleted)") {
-                    ::kill(std::stoi(pid), SIGKILL);
-                    hit.insert(program);
-                    ++found;
-                }
-            }
+        for (const auto& program : programs) {
+            const int stopped = testing::StopProcessesOf(program);
+            if (stopped > 0) hit.insert(program);
+            found += stopped;
         }
         if (ReapAll() && found == 0) break;
         std::this_thread::sleep_for(1ms);
