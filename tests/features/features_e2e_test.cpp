@@ -349,9 +349,10 @@ TEST_F(ConfiguredBossKey, TrayIconShowsAHiddenFrameAndOpensItsMenuLeftOfTheCurso
 
 TEST_F(ConfiguredBossKey, CleaningVeilsTheFrameEmptiesTheCacheFolderAndKeepsTheGameAndItsCookies) {
     const std::string cache = s->DataFolder() + "web/cache";
-    // Enough files that the veil is seen, a read-only one and a desktop.ini that stays.
+    // Enough files that the veil is seen (it goes when the walk ends; 4 000 were once walked
+    // before a screen grab caught the veil), a read-only one and a desktop.ini that stays.
     fs::create_directories(cache + "/bulk/inner");
-    for (int i = 0; i < 4000; ++i) testing::TempDir::Write(cache + "/bulk/f" + std::to_string(i), "x");
+    for (int i = 0; i < 15000; ++i) testing::TempDir::Write(cache + "/bulk/f" + std::to_string(i), "x");
     testing::TempDir::Write(cache + "/bulk/inner/locked.bin", "x");
     fs::permissions(cache + "/bulk/inner/locked.bin", fs::perms::owner_write, fs::perm_options::remove);
     testing::TempDir::Write(cache + "/bulk/Desktop.ini", "[.ShellClassInfo]");
